@@ -1,0 +1,45 @@
+// The clock facility: the system clock in UTC, the local time of day, and sleeping.
+#pragma once
+
+#include <cstdint>
+
+namespace platform {
+
+// The operating system's time record, field for field (SYSTEMTIME).
+struct SystemTime {
+    std::uint16_t wYear = 0;
+    std::uint16_t wMonth = 0;
+    std::uint16_t wDayOfWeek = 0;  // 0 = Sunday
+    std::uint16_t wDay = 0;
+    std::uint16_t wHour = 0;
+    std::uint16_t wMinute = 0;
+    std::uint16_t wSecond = 0;
+    std::uint16_t wMilliseconds = 0;
+
+    friend bool operator==(const SystemTime&, const SystemTime&) = default;
+};
+
+struct TimeOfDay {
+    int hour = 0;  // 0 to 23
+    int minute = 0;
+    int second = 0;
+
+    friend bool operator==(const TimeOfDay&, const TimeOfDay&) = default;
+};
+
+// The system clock in UTC.
+SystemTime GetSystemTime();
+
+// Writes the system clock (UTC), with the right to do so enabled in the process token around
+// the call and restored after it. Returns false when the system refused the new time.
+bool SetSystemTime(const SystemTime& time);
+
+void Sleep(std::uint32_t milliseconds);
+
+// The current local time of day.
+TimeOfDay LocalTimeOfDay();
+
+// The seconds since local midnight, with fractions.
+double SecondsSinceMidnight();
+
+}  // namespace platform

@@ -1,0 +1,31 @@
+// The Internet facility: the four WinINet calls the time page download makes, in their ANSI
+// forms, plus the time-outs set on the Internet handle. No Windows types cross this line.
+#pragma once
+
+#include <cstdint>
+
+namespace platform {
+
+using InternetHandle = std::uintptr_t;  // 0 = none
+
+inline constexpr std::uint32_t kInternetOpenTypeProxy = 3;      // INTERNET_OPEN_TYPE_PROXY
+inline constexpr std::uint32_t kInternetFlagReload = 0x80000000;  // INTERNET_FLAG_RELOAD
+
+InternetHandle InternetOpenA(const char* agent, std::uint32_t accessType, const char* proxyName,
+                             const char* proxyBypass, std::uint32_t flags);
+
+InternetHandle InternetOpenUrlA(InternetHandle internet, const char* url, const char* headers,
+                                std::uint32_t headersLength, std::uint32_t flags,
+                                std::uintptr_t context);
+
+// Sets the connect, send and receive time-outs of an Internet handle, in milliseconds, and
+// keeps connection retries low. Returns false when the handle refused any of them.
+bool InternetSetTimeouts(InternetHandle internet, std::uint32_t milliseconds);
+
+// The platform sets *bytesRead to 0 before it does any work, so a failed read reports 0 too.
+bool InternetReadFile(InternetHandle handle, void* buffer, std::uint32_t bytesToRead,
+                      std::uint32_t* bytesRead);
+
+bool InternetCloseHandle(InternetHandle handle);
+
+}  // namespace platform

@@ -1,0 +1,20 @@
+// Check and synchronize: compare the server time with the system clock, or set the clock.
+#pragma once
+
+#include <string>
+
+namespace chronalign {
+
+// Seconds since local midnight right after the last clock-setting call of this run; 0 until
+// the first.
+extern float LastSyncTime;
+
+// The address of the time page: the store's "TimePage" text when there is one, else the
+// maker's time page.
+std::string TimePageAddress();
+
+// bCheckOnly: compare and report (true) or set the clock (false). bRecheck: this run is the
+// confirming re-check of a compare. Every outcome goes to the status line.
+void CheckOrSynchronize(bool bCheckOnly, bool bRecheck);
+
+}  // namespace chronalign

@@ -1,0 +1,29 @@
+// The server time: the time page's UTC time of day with the user's offset applied.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string_view>
+
+namespace chronalign {
+
+struct ServerTime {
+    std::int16_t hour = 0;
+    std::int16_t minute = 0;
+    std::int16_t second = 0;
+
+    friend bool operator==(const ServerTime&, const ServerTime&) = default;
+};
+
+// Minutes subtracted from the page's time; normally -60, -30, 0, 30 or 60. 0 at start.
+extern std::int16_t OffsetMinutes;
+
+// The time before the first " UTC" of the page, offset applied; nothing when the page is
+// shorter than 100 characters or holds no " UTC".
+std::optional<ServerTime> ExtractServerTime(std::string_view pageText, std::int16_t offsetMinutes);
+
+// Subtracts offsetMinutes from the time and wraps the result into one day, in place.
+void ApplyOffset(std::int16_t& hour, std::int16_t& minute, std::int16_t& second,
+                 std::int16_t offsetMinutes);
+
+}  // namespace chronalign

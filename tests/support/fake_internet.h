@@ -1,0 +1,37 @@
+// A scripted WinINet: each InternetOpenUrlA takes the next scripted download.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/internet.h"
+
+namespace fake {
+
+struct Download {
+    std::optional<std::string> body;  // nothing: the URL cannot be opened
+    int failingRead = -1;             // the 0-based read that fails, -1 for none
+    std::function<void()> onOpen;     // runs when the URL is opened (the clock moves, say)
+};
+
+struct InternetState {
+    bool openFails = false;  // InternetOpenA returns 0
+    std::deque<Download> downloads;  // none left: the URL cannot be opened
+    std::vector<std::string> agents, urls;
+    int opens = 0;         // InternetOpenUrlA calls
+    int openHandles = 0;   // handles not yet closed
+    std::uint32_t timeoutMs = 0;
+};
+
+InternetState& Internet();
+void ResetInternet();
+
+// Scripts the next download.
+void Serve(std::string body);
+void ServeNothing();  // the URL cannot be opened
+
+}  // namespace fake

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <string>
+
+namespace fake {
+
+// English (United States) by default.
+struct LocaleState {
+    std::string decimalSeparator = ".";
+    std::string thousandSeparator = ",";
+    std::string am = "AM";
+    std::string pm = "PM";
+    bool twentyFourHour = false;  // the long-time format: "15:07:09" instead of "3:07:09 PM"
+};
+
+LocaleState& Locale();
+void ResetLocale();
+
+}  // namespace fake

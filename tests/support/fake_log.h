@@ -1,0 +1,33 @@
+// One log of the calls the fakes receive, across facilities, so that a test can check their
+// order ("SetForegroundWindow before ShowMainWindow").
+#pragma once
+
+#include <algorithm>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace fake {
+
+inline std::vector<std::string>& Log() {
+    static std::vector<std::string> log;
+    return log;
+}
+
+inline void Record(std::string entry) { Log().push_back(std::move(entry)); }
+
+// The entries that start with prefix, in order.
+inline std::vector<std::string> LogOf(std::string_view prefix) {
+    std::vector<std::string> out;
+    for (const auto& e : Log())
+        if (e.starts_with(prefix)) out.push_back(e);
+    return out;
+}
+
+// Position of the first entry equal to entry, or -1.
+inline int LogIndex(std::string_view entry) {
+    auto it = std::find(Log().begin(), Log().end(), entry);
+    return it == Log().end() ? -1 : static_cast<int>(it - Log().begin());
+}
+
+}  // namespace fake

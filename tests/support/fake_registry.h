@@ -1,0 +1,56 @@
+// An in-memory registry. Keys are paths below a root ("HKCU\Software\Velmora"), compared
+// without regard to case, as the registry does.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform/registry.h"
+
+namespace fake {
+
+struct RegValue {
+    std::uint32_t type = 0;
+    std::string data;  // the bytes as stored
+    friend bool operator==(const RegValue&, const RegValue&) = default;
+};
+
+struct SetValueCall {
+    platform::RegKey key;
+    std::string keyPath;  // "" for a handle that was never opened
+    std::string valueName;
+    std::uint32_t reserved;
+    std::uint32_t type;
+    std::string data;
+    std::uint32_t size;
+};
+
+struct RegistryState {
+    // key path (as first created) -> value name (lower case) -> value
+    std::map<std::string, std::map<std::string, RegValue>> keys;
+    std::set<std::string> writeDenied;  // key paths (lower case) that refuse opening for writing
+    bool queriesFail = false;           // every read fails: the store cannot be read at all
+    std::set<std::string> failingSets;  // value names (lower case) whose writes fail
+    std::vector<SetValueCall> setCalls;
+};
+
+RegistryState& Registry();
+// Empty but for the two Run keys, which every Windows has.
+void ResetRegistry();
+
+inline constexpr const char* kRunKeyMachine = R"(HKLM\Software\Microsoft\Windows\CurrentVersion\Run)";
+inline constexpr const char* kRunKeyUser = R"(HKCU\Software\Microsoft\Windows\CurrentVersion\Run)";
+inline constexpr const char* kStoreKey = R"(HKCU\Software\Velmora\Chronalign\General)";
+
+// The value, or nothing when the key or the value is missing.
+std::optional<RegValue> ValueAt(const std::string& keyPath, const std::string& valueName);
+// A REG_SZ value's text without its NUL, or nothing.
+std::optional<std::string> StringAt(const std::string& keyPath, const std::string& valueName);
+void PutString(const std::string& keyPath, const std::string& valueName, const std::string& text);
+bool KeyExists(const std::string& keyPath);
+
+}  // namespace fake

@@ -1,0 +1,136 @@
+#include "fake_window.h"
+
+#include "fake_log.h"
+#include "ui/design.h"
+#include "ui/frm_main.h"
+
+namespace fake {
+
+WindowState& Window() {
+    static WindowState state;
+    return state;
+}
+
+void ResetWindow() {
+    Window() = WindowState{};
+    for (const auto& design : chronalign::kFrmMainControls) {
+        ControlState& c = ControlOf(design.id);
+        c.text = design.text;
+        c.foreColor = design.foreColor == chronalign::kNoColor ? 0 : design.foreColor;
+    }
+}
+
+ControlState& ControlOf(platform::Control control) {
+    return Window().controls[static_cast<std::size_t>(control)];
+}
+
+void Post(std::function<void()> event) { Window().events.push_back(std::move(event)); }
+
+void RunPendingEvents() {
+    while (!Window().events.empty()) {
+        auto event = std::move(Window().events.front());
+        Window().events.pop_front();
+        event();
+    }
+}
+
+}  // namespace fake
+
+namespace platform {
+
+void LoadMainWindow() {
+    fake::Record("LoadMainWindow");
+    fake::Window().loaded = true;
+    chronalign::Form_Load();
+}
+
+int GetWindowState() { return fake::Window().state; }
+
+void SetWindowState(int state) {
+    fake::Record("SetWindowState " + std::to_string(state));
+    if (fake::Window().state == state) return;
+    fake::Window().state = state;
+    fake::Post(chronalign::Form_Resize);
+}
+
+void ShowMainWindow() {
+    fake::Record("ShowMainWindow");
+    fake::Window().visible = true;
+}
+
+void HideMainWindow() {
+    fake::Record("HideMainWindow");
+    fake::Window().visible = false;
+}
+
+bool IsMainWindowVisible() { return fake::Window().visible; }
+
+std::uint32_t MainWindowHandle() { return fake::Window().handle; }
+std::uint32_t MainWindowIcon() { return fake::Window().icon; }
+
+int ScaleMode() { return fake::Window().scaleMode; }
+double TwipsPerPixelX() { return fake::Window().twipsPerPixelX; }
+
+void DoEvents() {
+    fake::Record("DoEvents");
+    ++fake::Window().doEvents;
+    fake::RunPendingEvents();
+}
+
+void EnableTimer() {
+    fake::Record("EnableTimer");
+    fake::Window().timerEnabled = true;
+}
+
+void EnableTrayRetryTimer(bool enabled) {
+    fake::Record(std::string("EnableTrayRetryTimer ") + (enabled ? "1" : "0"));
+    fake::Window().trayRetryTimerEnabled = enabled;
+}
+
+int MessageBoxOkCancel(std::string_view text, std::string_view title) {
+    fake::Record("MessageBox " + std::string(title) + ": " + std::string(text));
+    return fake::Window().messageBoxAnswer;
+}
+
+void PopupTrayMenu() {
+    fake::Record("PopupTrayMenu");
+    if (auto choice = std::move(fake::Window().menuChoice)) choice();
+}
+
+bool SetForegroundWindow(std::uint32_t window) {
+    fake::Record("SetForegroundWindow " + std::to_string(window));
+    return true;
+}
+
+std::string GetText(Control control) { return fake::ControlOf(control).text; }
+
+void SetText(Control control, std::string_view text) {
+    auto& c = fake::ControlOf(control);
+    c.text = text;
+    c.textWrites.emplace_back(text);
+}
+
+int GetValue(Control control) { return fake::ControlOf(control).value; }
+
+void SetValue(Control control, int value) {
+    if (value >= 0 && value <= 2) fake::ControlOf(control).value = value;
+}
+
+void AddItem(Control control, std::string_view text) {
+    fake::ControlOf(control).items.emplace_back(text);
+}
+
+int GetListIndex(Control control) { return fake::ControlOf(control).listIndex; }
+
+void SetListIndex(Control control, int index) {
+    auto& c = fake::ControlOf(control);
+    if (index >= -1 && index < static_cast<int>(c.items.size())) c.listIndex = index;
+}
+
+std::uint32_t GetForeColor(Control control) { return fake::ControlOf(control).foreColor; }
+
+void SetForeColor(Control control, std::uint32_t color) {
+    fake::ControlOf(control).foreColor = color;
+}
+
+}  // namespace platform

@@ -1,0 +1,42 @@
+// Puts every fake and the program's module-level values back to their state at program start.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include "app/start_program.h"
+#include "fake_clock.h"
+#include "fake_internet.h"
+#include "fake_locale.h"
+#include "fake_log.h"
+#include "fake_process.h"
+#include "fake_registry.h"
+#include "fake_shell.h"
+#include "fake_window.h"
+#include "sync/check_sync.h"
+#include "sync/server_time.h"
+#include "ui/frm_main.h"
+
+namespace fake {
+
+inline void ResetAll() {
+    Log().clear();
+    ResetClock();
+    ResetInternet();
+    ResetLocale();
+    ResetProcess();
+    ResetRegistry();
+    ResetShell();
+    ResetWindow();
+    chronalign::AppFolder.clear();
+    chronalign::OffsetMinutes = 0;
+    chronalign::LastSyncTime = 0;
+    chronalign::TrayIconData = {};
+}
+
+// A test fixture that starts every test from a fresh program on a fresh fake machine.
+class FakePlatformTest : public ::testing::Test {
+protected:
+    void SetUp() override { ResetAll(); }
+};
+
+}  // namespace fake
