@@ -40,10 +40,10 @@ struct ControlDesign {
     FontDesign font;
     std::uint32_t foreColor;
     std::uint32_t backColor;
-    bool transparent;  // a label's background shows the container through
-    bool border;       // single-line border
-    bool centred;      // text centred
-    bool graphical;    // a push button drawn in its own background colour
+    bool transparent;             // a label's background shows the container through
+    bool border;                  // single-line border
+    bool centred;                 // text centred
+    bool graphical;               // a push button drawn in its own background colour
     std::optional<int> tabIndex;  // none for the picture
 };
 

@@ -24,9 +24,16 @@ inline std::vector<std::string> LogOf(std::string_view prefix) {
     return out;
 }
 
-// Position of the first entry equal to entry, or -1.
-inline int LogIndex(std::string_view entry) {
-    auto it = std::find(Log().begin(), Log().end(), entry);
+// Position of the first entry at or after from that equals entry, or -1.
+inline int LogIndex(std::string_view entry, int from = 0) {
+    auto it = std::find(Log().begin() + from, Log().end(), entry);
+    return it == Log().end() ? -1 : static_cast<int>(it - Log().begin());
+}
+
+// Position of the first entry that starts with prefix, or -1.
+inline int LogIndexOfPrefix(std::string_view prefix) {
+    auto it = std::find_if(Log().begin(), Log().end(),
+                           [&](const std::string& e) { return e.starts_with(prefix); });
     return it == Log().end() ? -1 : static_cast<int>(it - Log().begin());
 }
 

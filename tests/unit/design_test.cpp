@@ -14,7 +14,9 @@ struct Rect {
     int left, top, right, bottom;
 };
 
-Rect RectOf(const ControlDesign& d) { return {d.left, d.top, d.left + d.width, d.top + d.height}; }
+Rect RectOf(const ControlDesign& d) {
+    return {d.left, d.top, d.left + d.width, d.top + d.height};
+}
 
 bool Overlap(const Rect& a, const Rect& b) {
     return a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
@@ -38,9 +40,11 @@ TEST(DesignTest, ControlsOnTheWindowDoNotOverlapAndFrameChildrenFitTheFrame) {
             EXPECT_LE(a.top + a.height, frame.height) << a.name;
             continue;
         }
-        for (const auto& b : kFrmMainControls)
-            if (&a != &b && !b.insideFrame)
+        for (const auto& b : kFrmMainControls) {
+            if (&a != &b && !b.insideFrame) {
                 EXPECT_FALSE(Overlap(RectOf(a), RectOf(b))) << a.name << " and " << b.name;
+            }
+        }
     }
 }
 
@@ -48,11 +52,13 @@ TEST(DesignTest, TabOrderRunsThroughTheFocusableControlsWithCheckFirst) {
     std::set<int> seen;
     const ControlDesign* first = nullptr;
     for (const auto& d : kFrmMainControls) {
-        if (!d.tabIndex) continue;
+        if (!d.tabIndex)
+            continue;
         EXPECT_TRUE(seen.insert(*d.tabIndex).second) << d.name;
         const bool focusable = d.kind != ControlKind::Label && d.kind != ControlKind::Frame &&
                                d.kind != ControlKind::Image;
-        if (focusable && (!first || *d.tabIndex < *first->tabIndex)) first = &d;
+        if (focusable && (!first || *d.tabIndex < *first->tabIndex))
+            first = &d;
     }
     ASSERT_NE(first, nullptr);
     EXPECT_EQ(first->id, Control::cmdCheckTime);

@@ -1,0 +1,60 @@
+#include "app/start_program.h"
+
+#include <array>
+
+#include "app/app_folder.h"
+#include "app/version_line.h"
+#include "platform/process.h"
+#include "platform/window.h"
+#include "settings/settings.h"
+#include "sync/check_sync.h"
+
+namespace chronalign {
+
+std::string AppFolder;
+
+namespace {
+
+using platform::Control;
+
+// The offset list's entries, in list order; the settings map positions to minutes.
+constexpr std::array<const char*, 5> kOffsetEntries{"-60 mins", "-30 mins", "0 (default)",
+                                                    "+30 mins", "+60 mins"};
+
+}  // namespace
+
+void StartProgram() {
+    // Before anything is loaded: a second instance leaves without a trace.
+    if (!platform::ClaimSingleInstance())
+        return;
+
+    AppFolder = FolderOf(platform::ExecutablePath());
+
+    platform::LoadMainWindow();  // Form_Load puts the window behind its icon
+
+    for (const char* entry : kOffsetEntries) platform::AddItem(Control::cmbOffset, entry);
+
+    LoadSettings();
+
+    if (const auto version = platform::ProgramVersion())
+        platform::SetText(Control::lblVersion, VersionLine(*version));
+
+    // Exactly 1: a grayed box (2) does not synchronize at start-up.
+    if (platform::GetValue(Control::chkAuto) == 1)
+        CheckOrSynchronize(false, false);
+
+    platform::EnableTimer();
+
+    if (platform::GetValue(Control::chkAutoRun) == 0) {
+        // The load left the window minimised behind its icon; it comes up as a restore does,
+        // not as a bare task-bar button.
+        platform::SetWindowState(platform::kStateNormal);
+        platform::ShowMainWindow();
+    }
+}
+
+void ExitProgram() {
+    platform::ExitProcessNow();
+}
+
+}  // namespace chronalign
