@@ -3,8 +3,17 @@
 
 namespace chronalign {
 
+// An automatic synchronization that could not get the time, so that the next attempt waits a
+// while instead of coming at every tick.
+struct AutoSyncFailureState {
+    bool pending = false;
+    double endedAt = 0;      // seconds since local midnight when the failed attempt returned
+    float lastSyncTime = 0;  // LastSyncTime then: a clock set since then ends the wait
+};
+extern AutoSyncFailureState AutoSyncFailure;
+
 // Sets the clock through CheckOrSynchronize when automatic synchronization is on and its
-// interval has passed since LastSyncTime.
+// interval has passed since LastSyncTime; after a failure, tries again at most once a minute.
 void AutoSyncTick();
 
 }  // namespace chronalign

@@ -13,8 +13,16 @@ extern float LastSyncTime;
 // maker's time page.
 std::string TimePageAddress();
 
+// How a run ended, for a caller that retries (the automatic schedule); the status line has
+// told the user already.
+enum class SyncOutcome {
+    Done,          // compared, or the clock was set
+    NoServerTime,  // no time from the page: nothing compared, nothing set
+    SetRefused,    // the system refused the new time
+};
+
 // bCheckOnly: compare and report (true) or set the clock (false). bRecheck: this run is the
 // confirming re-check of a compare. Every outcome goes to the status line.
-void CheckOrSynchronize(bool bCheckOnly, bool bRecheck);
+SyncOutcome CheckOrSynchronize(bool bCheckOnly, bool bRecheck);
 
 }  // namespace chronalign

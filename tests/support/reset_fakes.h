@@ -12,6 +12,7 @@
 #include "fake_registry.h"
 #include "fake_shell.h"
 #include "fake_window.h"
+#include "sync/auto_sync.h"
 #include "sync/check_sync.h"
 #include "sync/server_time.h"
 #include "ui/frm_main.h"
@@ -30,6 +31,7 @@ inline void ResetAll() {
     chronalign::AppFolder.clear();
     chronalign::OffsetMinutes = 0;
     chronalign::LastSyncTime = 0;
+    chronalign::AutoSyncFailure = {};
     chronalign::TrayIconData = {};
 }
 

@@ -1,0 +1,77 @@
+#include "sync/auto_sync.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+
+#include "platform/clock.h"
+#include "platform/window.h"
+#include "sync/check_sync.h"
+#include "sync/convert.h"
+#include "sync/time_of_day.h"
+
+namespace chronalign {
+
+AutoSyncFailureState AutoSyncFailure;
+
+namespace {
+
+using platform::Control;
+
+constexpr std::int32_t kDefaultMinutes = 15;
+constexpr std::int64_t kRetryPause = 60;  // seconds
+
+std::int32_t RoundHalfEven(double x) {
+    constexpr double kLimit = std::numeric_limits<std::int32_t>::max();
+    if (!(x < kLimit))
+        return std::numeric_limits<std::int32_t>::max();
+    double whole = std::floor(x);
+    const double fraction = x - whole;
+    if (fraction > 0.5 || (fraction == 0.5 && std::fmod(whole, 2) != 0))
+        whole += 1;
+    return static_cast<std::int32_t>(whole);
+}
+
+// Seconds since the failed attempt ended, through midnight if need be.
+double SinceFailure(double now) {
+    const double since = now - AutoSyncFailure.endedAt;
+    return since < 0 ? since + kSecondsPerDay : since;
+}
+
+bool WaitingAfterFailure(double now, std::int64_t interval) {
+    if (!AutoSyncFailure.pending)
+        return false;
+    if (LastSyncTime != AutoSyncFailure.lastSyncTime) {  // set by someone since: start afresh
+        AutoSyncFailure = {};
+        return false;
+    }
+    return SinceFailure(now) < static_cast<double>(std::min(kRetryPause, interval));
+}
+
+void Synchronize() {
+    if (CheckOrSynchronize(false, false) == SyncOutcome::NoServerTime)
+        AutoSyncFailure = {true, platform::SecondsSinceMidnight(), LastSyncTime};
+    else
+        AutoSyncFailure = {};
+}
+
+}  // namespace
+
+void AutoSyncTick() {
+    if (platform::GetValue(Control::chkAuto) == 0) {
+        AutoSyncFailure = {};  // switched off: switching on again tries at once
+        return;
+    }
+    std::int32_t minutes = ToLong(platform::GetText(Control::txtInterval));
+    if (minutes < 1)
+        minutes = kDefaultMinutes;
+    const std::int64_t interval = std::int64_t{minutes} * 60;
+    const double now = platform::SecondsSinceMidnight();
+    const std::int32_t elapsed = RoundHalfEven(std::fabs(now - LastSyncTime));
+    if (!(interval < elapsed) || WaitingAfterFailure(now, interval))
+        return;
+    Synchronize();
+}
+
+}  // namespace chronalign

@@ -1,0 +1,74 @@
+#include "sync/time_of_day.h"
+
+namespace chronalign {
+
+namespace {
+
+bool IsLeapYear(int year) {
+    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+}
+
+int DaysInMonth(int year, int month) {
+    constexpr int kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    if (month < 1 || month > 12)
+        return 31;
+    return month == 2 && IsLeapYear(year) ? 29 : kDays[month - 1];
+}
+
+void NextDay(platform::SystemTime& t) {
+    t.wDayOfWeek = static_cast<std::uint16_t>((t.wDayOfWeek + 1) % 7);
+    if (++t.wDay <= DaysInMonth(t.wYear, t.wMonth))
+        return;
+    t.wDay = 1;
+    if (++t.wMonth <= 12)
+        return;
+    t.wMonth = 1;
+    ++t.wYear;
+}
+
+void PreviousDay(platform::SystemTime& t) {
+    t.wDayOfWeek = static_cast<std::uint16_t>((t.wDayOfWeek + 6) % 7);
+    if (t.wDay > 1) {
+        --t.wDay;
+        return;
+    }
+    if (--t.wMonth < 1) {
+        t.wMonth = 12;
+        --t.wYear;
+    }
+    t.wDay = static_cast<std::uint16_t>(DaysInMonth(t.wYear, t.wMonth));
+}
+
+std::int32_t Modulo(std::int32_t a, std::int32_t b) {
+    return (a % b + b) % b;
+}
+
+}  // namespace
+
+std::int32_t ShortWayRound(std::int32_t seconds) {
+    const std::int32_t r = Modulo(seconds, kSecondsPerDay);
+    return r > kHalfDay ? r - kSecondsPerDay : r;
+}
+
+std::int32_t SecondsOfDay(const platform::SystemTime& time) {
+    return 3600 * time.wHour + 60 * time.wMinute + time.wSecond;
+}
+
+platform::SystemTime WithNearestTimeOfDay(const platform::SystemTime& clock,
+                                          std::int32_t secondsOfDay) {
+    const std::int32_t target = Modulo(secondsOfDay, kSecondsPerDay);
+    const std::int32_t raw = SecondsOfDay(clock) - target;
+    // The clock moves back by the short difference; what is left over is a whole day.
+    const std::int32_t days = (raw - ShortWayRound(raw)) / kSecondsPerDay;
+    platform::SystemTime t = clock;
+    if (days > 0)
+        NextDay(t);
+    if (days < 0)
+        PreviousDay(t);
+    t.wHour = static_cast<std::uint16_t>(target / 3600);
+    t.wMinute = static_cast<std::uint16_t>(target / 60 % 60);
+    t.wSecond = static_cast<std::uint16_t>(target % 60);
+    return t;
+}
+
+}  // namespace chronalign

@@ -1,0 +1,26 @@
+// Times of day on the system clock: the page states no date, so a difference is taken the short
+// way round the clock, and a new time of day lands on the date nearest the clock as read.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/clock.h"
+
+namespace chronalign {
+
+inline constexpr std::int32_t kSecondsPerDay = 86400;
+inline constexpr std::int32_t kHalfDay = kSecondsPerDay / 2;
+
+// seconds brought into -43200 < result <= 43200 by whole days.
+std::int32_t ShortWayRound(std::int32_t seconds);
+
+// The seconds since midnight of a record's time of day, milliseconds left out.
+std::int32_t SecondsOfDay(const platform::SystemTime& time);
+
+// clock with its time of day replaced by secondsOfDay (taken modulo one day), on the day
+// before, the same day or the day after, whichever puts it within twelve hours of clock.
+// Year, month, day and day of week carry across month and year ends; milliseconds stay.
+platform::SystemTime WithNearestTimeOfDay(const platform::SystemTime& clock,
+                                          std::int32_t secondsOfDay);
+
+}  // namespace chronalign

@@ -1,0 +1,281 @@
+#include "sync/check_sync.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "reset_fakes.h"
+#include "ui/frm_main.h"
+
+namespace chronalign {
+namespace {
+
+using platform::Control;
+using Texts = std::vector<std::string>;
+
+constexpr const char* kGetting = "Getting Time...";
+constexpr const char* kOk = "Local time is ok";
+constexpr const char* kNoTime = "Cannot get time from server! (internet running?)";
+constexpr const char* kRefused = "Cannot set system time! (administrator rights needed?)";
+
+std::string Page(int h, int m, int s) {
+    char time[16];
+    std::snprintf(time, sizeof time, "%02d:%02d:%02d", h, m, s);
+    std::string page = "<html><head><title>Time</title></head><body>It is now ";
+    page += time;
+    page += " UTC on the server.</body></html>\n";
+    page.append(page.size() < 120 ? 120 - page.size() : 0, ' ');
+    return page;
+}
+
+// A page stating the fake system clock's UTC time of day moved on by seconds.
+std::string PageOffBy(int seconds) {
+    const auto t =
+        fake::CivilFromMilliseconds(fake::ToMilliseconds(fake::Clock().utc) + seconds * 1000LL);
+    return Page(t.wHour, t.wMinute, t.wSecond);
+}
+
+platform::SystemTime Utc(int y, int mo, int d, int h, int mi, int s, int ms = 0) {
+    platform::SystemTime t{};
+    t.wYear = static_cast<std::uint16_t>(y);
+    t.wMonth = static_cast<std::uint16_t>(mo);
+    t.wDay = static_cast<std::uint16_t>(d);
+    t.wHour = static_cast<std::uint16_t>(h);
+    t.wMinute = static_cast<std::uint16_t>(mi);
+    t.wSecond = static_cast<std::uint16_t>(s);
+    t.wMilliseconds = static_cast<std::uint16_t>(ms);
+    return fake::CivilFromMilliseconds(fake::ToMilliseconds(t));  // with its day of week
+}
+
+class CheckSyncTest : public fake::FakePlatformTest {
+  protected:
+    static const Texts& Writes() { return fake::ControlOf(Control::lblInfo).textWrites; }
+    static std::string Status() { return fake::ControlOf(Control::lblInfo).text; }
+    static std::string Inaccurate(int n) {
+        return "Local time inaccurate - difference is " + std::to_string(n) + " seconds!";
+    }
+    // Checks at the clock as it stands, with both downloads stating the same page.
+    static std::string CheckAgainst(const std::string& page) {
+        fake::ResetInternet();
+        fake::Serve(page);
+        fake::Serve(page);
+        CheckOrSynchronize(true, false);
+        return Status();
+    }
+    // The same against a page off by seconds, from a whole second so that the re-check's
+    // half second keeps the difference.
+    static std::string CheckOffBy(int seconds) {
+        fake::Clock().utc.wMilliseconds = 0;
+        return CheckAgainst(PageOffBy(seconds));
+    }
+};
+
+TEST_F(CheckSyncTest, WithinOneSecondEitherWayIsOkAtOnce) {
+    for (int off : {-1, 0, 1}) {
+        fake::ResetAll();
+        fake::Clock().utc.wMilliseconds = 900;  // milliseconds play no part
+        fake::Serve(PageOffBy(off));
+        EXPECT_EQ(CheckOrSynchronize(true, false), SyncOutcome::Done);
+        EXPECT_EQ(Writes(), (Texts{kGetting, kOk})) << off;
+        EXPECT_EQ(fake::Internet().opens, 1) << off;
+        EXPECT_EQ(fake::Clock().sleptMilliseconds, 0u) << off;
+        EXPECT_TRUE(fake::Clock().setCalls.empty());
+    }
+}
+
+TEST_F(CheckSyncTest, ADifferenceIsConfirmedOnceHalfASecondLater) {
+    fake::Serve(PageOffBy(2));
+    fake::Serve(PageOffBy(2));
+    CheckOrSynchronize(true, false);
+    EXPECT_EQ(Writes(), (Texts{kGetting, kGetting, Inaccurate(2)}));  // the first never shown
+    EXPECT_EQ(fake::Internet().opens, 2);
+    EXPECT_EQ(fake::Clock().sleptMilliseconds, 500u);
+    // A pump before the download, then pump, pause and the second download.
+    EXPECT_EQ(fake::LogOf("DoEvents").size(), 3u);
+    const int pause = fake::LogIndex("Sleep 500");
+    ASSERT_GE(pause, 0);
+    EXPECT_EQ(fake::Log()[pause - 1], "DoEvents");
+    const auto downloads = fake::LogOf("InternetOpenUrlA");
+    ASSERT_EQ(downloads.size(), 2u);
+    EXPECT_LT(fake::LogIndex(downloads[0]), pause);
+    EXPECT_GT(fake::LogIndex(downloads[1]), pause);
+
+    // Within the tolerance at the second look: ok after all.
+    fake::ResetAll();
+    fake::Serve(PageOffBy(-2));
+    fake::Serve(PageOffBy(0));
+    CheckOrSynchronize(true, false);
+    EXPECT_EQ(Status(), kOk);
+    EXPECT_EQ(fake::Internet().opens, 2);
+}
+
+TEST_F(CheckSyncTest, TheDifferenceIsReportedTheShortWayRound) {
+    EXPECT_EQ(CheckOffBy(5), Inaccurate(5));
+    EXPECT_EQ(CheckOffBy(-5), Inaccurate(5));
+    EXPECT_EQ(CheckOffBy(10 * 3600), Inaccurate(36000));
+    EXPECT_EQ(CheckOffBy(-10 * 3600), Inaccurate(36000));
+    EXPECT_EQ(CheckOffBy(12 * 3600), Inaccurate(43200));
+
+    fake::SetUtcTimeOfDay(23, 59, 59);
+    EXPECT_EQ(CheckAgainst(Page(0, 0, 0)), kOk);
+    fake::SetUtcTimeOfDay(0, 0, 0);
+    EXPECT_EQ(CheckAgainst(Page(23, 59, 59)), kOk);
+    fake::SetUtcTimeOfDay(23, 59, 50);
+    EXPECT_EQ(CheckAgainst(Page(0, 0, 5)), Inaccurate(15));
+    fake::SetUtcTimeOfDay(0, 0, 5);
+    EXPECT_EQ(CheckAgainst(Page(23, 59, 50)), Inaccurate(15));
+}
+
+TEST_F(CheckSyncTest, TheOffsetIsAppliedBeforeTheCompare) {
+    OffsetMinutes = 60;
+    EXPECT_EQ(CheckOffBy(3600), kOk);
+    OffsetMinutes = -30;
+    EXPECT_EQ(CheckOffBy(0), Inaccurate(1800));
+}
+
+TEST_F(CheckSyncTest, ACompareNeverTouchesTheClockOrLastSyncTime) {
+    LastSyncTime = 777.25f;
+    CheckOffBy(0);
+    CheckOffBy(100);
+    fake::ResetInternet();
+    CheckOrSynchronize(true, false);
+    EXPECT_EQ(Status(), kNoTime);
+    EXPECT_EQ(LastSyncTime, 777.25f);
+    EXPECT_TRUE(fake::Clock().setCalls.empty());
+}
+
+TEST_F(CheckSyncTest, ASetReplacesTheTimeOfDayAndReportsLocalTime) {
+    fake::Clock().utc = Utc(2026, 12, 7, 9, 0, 0, 432);
+    fake::Clock().zoneOffsetSeconds = 3 * 3600;
+    fake::Serve(Page(12, 4, 5));
+    EXPECT_EQ(CheckOrSynchronize(false, false), SyncOutcome::Done);
+    ASSERT_EQ(fake::Clock().setCalls.size(), 1u);
+    EXPECT_EQ(fake::Clock().setCalls[0], Utc(2026, 12, 7, 12, 4, 5, 432));
+    EXPECT_EQ(Writes(), (Texts{kGetting, "Time updated succesfully! (3:04:05 PM)"}));
+    EXPECT_FLOAT_EQ(LastSyncTime, 15 * 3600 + 4 * 60 + 5.432f);
+    // The clock is read after the page has arrived.
+    EXPECT_LT(fake::LogIndexOfPrefix("InternetOpenUrlA"), fake::LogIndex("GetSystemTime"));
+    EXPECT_LT(fake::LogIndex("DoEvents"), fake::LogIndexOfPrefix("InternetOpenUrlA"));
+}
+
+TEST_F(CheckSyncTest, TheSuccessTextUsesTheTwelveHourClockAndTheUsersDesignators) {
+    fake::Locale().am = "vorm.";
+    fake::Locale().pm = "nachm.";
+    const struct {
+        int hour;
+        const char* text;
+    } cases[] = {{0, "12:00:07 vorm."},   {1, "1:00:07 vorm."},   {11, "11:00:07 vorm."},
+                 {12, "12:00:07 nachm."}, {13, "1:00:07 nachm."}, {23, "11:00:07 nachm."}};
+    for (const auto& c : cases) {
+        fake::SetUtcTimeOfDay(c.hour, 0, 0);
+        fake::Serve(Page(c.hour, 0, 7));
+        CheckOrSynchronize(false, false);
+        EXPECT_EQ(Status(), std::string("Time updated succesfully! (") + c.text + ")");
+    }
+}
+
+TEST_F(CheckSyncTest, ASetAcrossMidnightLandsOnTheNearestDate) {
+    // The page says 23:30; an offset of -60 makes it 00:30, which is tomorrow at 23:50.
+    fake::Clock().utc = Utc(2026, 12, 7, 23, 50, 0, 250);
+    OffsetMinutes = -60;
+    fake::Serve(Page(23, 30, 0));
+    CheckOrSynchronize(false, false);
+    EXPECT_EQ(fake::Clock().utc, Utc(2026, 12, 8, 0, 30, 0, 250));
+
+    fake::Clock().utc = Utc(2026, 12, 8, 0, 10, 0);
+    OffsetMinutes = 0;
+    fake::Serve(Page(23, 55, 0));
+    CheckOrSynchronize(false, false);
+    EXPECT_EQ(fake::Clock().utc, Utc(2026, 12, 7, 23, 55, 0));
+
+    const struct {
+        platform::SystemTime clock;
+        int h, m, s;
+        platform::SystemTime expected;
+    } cases[] = {
+        {Utc(2026, 11, 30, 23, 59, 59), 0, 0, 1, Utc(2026, 12, 1, 0, 0, 1)},
+        {Utc(2026, 12, 31, 23, 59, 58), 0, 0, 2, Utc(2027, 1, 1, 0, 0, 2)},
+        {Utc(2027, 1, 1, 0, 0, 1), 23, 59, 57, Utc(2026, 12, 31, 23, 59, 57)},
+        {Utc(2028, 2, 28, 23, 59, 59), 0, 0, 0, Utc(2028, 2, 29, 0, 0, 0)},
+        {Utc(2028, 2, 29, 23, 59, 59), 0, 0, 0, Utc(2028, 3, 1, 0, 0, 0)},
+        {Utc(2028, 3, 1, 0, 0, 0), 23, 59, 59, Utc(2028, 2, 29, 23, 59, 59)},
+    };
+    for (const auto& c : cases) {
+        fake::Clock().utc = c.clock;
+        fake::Serve(Page(c.h, c.m, c.s));
+        CheckOrSynchronize(false, false);
+        EXPECT_EQ(fake::Clock().setCalls.back(), c.expected)
+            << c.clock.wYear << "-" << c.clock.wMonth << "-" << c.clock.wDay;
+    }
+}
+
+TEST_F(CheckSyncTest, ARefusedSetSaysSoAndStillCounts) {
+    fake::Clock().refuseSet = true;
+    fake::Clock().zoneOffsetSeconds = 3600;
+    fake::Serve(PageOffBy(30));
+    EXPECT_EQ(CheckOrSynchronize(false, false), SyncOutcome::SetRefused);
+    EXPECT_EQ(fake::Clock().setCalls.size(), 1u);
+    EXPECT_EQ(Writes(), (Texts{kGetting, kRefused}));
+    EXPECT_FLOAT_EQ(LastSyncTime, 13 * 3600);  // the clock kept its time
+}
+
+TEST_F(CheckSyncTest, NoTimeFromTheServerChangesNothing) {
+    LastSyncTime = 1234.5f;
+    std::string shortPage = Page(12, 0, 0);
+    shortPage.resize(99);
+    std::string noMarker = Page(12, 0, 0);
+    noMarker.replace(noMarker.find(" UTC"), 4, " GMT");
+    const std::string* pages[] = {&shortPage, &noMarker, nullptr};  // nullptr: unreachable
+    for (const std::string* page : pages) {
+        fake::ResetInternet();
+        fake::Log().clear();
+        for (int i = 0; page && i < 2; ++i) fake::Serve(*page);
+        for (bool checkOnly : {false, true}) {
+            fake::ControlOf(Control::lblInfo).textWrites.clear();
+            EXPECT_EQ(CheckOrSynchronize(checkOnly, false), SyncOutcome::NoServerTime);
+            EXPECT_EQ(Writes(), (Texts{kGetting, kNoTime}));
+        }
+        EXPECT_TRUE(fake::LogOf("GetSystemTime").empty());
+    }
+    EXPECT_TRUE(fake::Clock().setCalls.empty());
+    EXPECT_EQ(LastSyncTime, 1234.5f);
+
+    // The confirming download fails: the failure, not the first difference.
+    fake::ResetInternet();
+    fake::Serve(PageOffBy(3));
+    fake::ServeNothing();
+    fake::ControlOf(Control::lblInfo).textWrites.clear();
+    EXPECT_EQ(CheckOrSynchronize(true, false), SyncOutcome::NoServerTime);
+    EXPECT_EQ(Writes(), (Texts{kGetting, kGetting, kNoTime}));
+}
+
+TEST_F(CheckSyncTest, AClickWaitingInTheQueueRunsInsideThePump) {
+    fake::Post(cmdSynchronize_Click);
+    fake::Serve(PageOffBy(40));  // the nested synchronize downloads first
+    fake::Serve(PageOffBy(40));  // then the outer check, against the clock just set
+    CheckOrSynchronize(true, false);
+    ASSERT_EQ(Writes().size(), 4u);
+    EXPECT_EQ(Writes()[0], kGetting);
+    EXPECT_EQ(Writes()[1], kGetting);
+    EXPECT_TRUE(Writes()[2].starts_with("Time updated succesfully! ("));
+    EXPECT_EQ(Writes()[3], kOk);  // the outer outcome comes last
+    EXPECT_EQ(fake::Clock().setCalls.size(), 1u);
+}
+
+TEST_F(CheckSyncTest, TheTimePageAddressComesFromTheStoreWhenSet) {
+    EXPECT_EQ(TimePageAddress(), "http://time.velmora.example/cgi-bin/timer.pl");
+    fake::Serve(PageOffBy(0));
+    CheckOrSynchronize(true, false);
+    EXPECT_EQ(fake::Internet().urls, (Texts{"http://time.velmora.example/cgi-bin/timer.pl"}));
+
+    fake::PutString(fake::kStoreKey, "TimePage", "https://127.0.0.1:8443/own/time");
+    fake::Serve(PageOffBy(0));
+    CheckOrSynchronize(false, false);
+    EXPECT_EQ(fake::Internet().urls.back(), "https://127.0.0.1:8443/own/time");
+    EXPECT_TRUE(fake::LogOf("RegSetValueExA").empty());  // never written by the program
+}
+
+}  // namespace
+}  // namespace chronalign

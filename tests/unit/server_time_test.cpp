@@ -1,0 +1,112 @@
+#include "sync/server_time.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "reset_fakes.h"
+
+namespace chronalign {
+namespace {
+
+using ServerTimeTest = fake::FakePlatformTest;
+
+// A page of at least 100 characters that holds time directly before " UTC".
+std::string Page(const std::string& time, const std::string& marker = " UTC") {
+    const std::string head = "<html><body><p>The current time is ";
+    std::string page = head + time + marker + "</p>";
+    page.append(page.size() < 100 ? 100 - page.size() : 0, ' ');
+    return page;
+}
+
+std::optional<ServerTime> At(const std::string& time, std::int16_t offset = 0) {
+    return ExtractServerTime(Page(time), offset);
+}
+
+ServerTime T(int h, int m, int s) {
+    return {static_cast<std::int16_t>(h), static_cast<std::int16_t>(m),
+            static_cast<std::int16_t>(s)};
+}
+
+TEST_F(ServerTimeTest, ThePageMustHoldAHundredCharactersAndTheMarker) {
+    std::string page = "12:34:56 UTC";
+    page.append(99 - page.size(), '.');
+    EXPECT_EQ(ExtractServerTime(page, 0), std::nullopt);
+    page += '.';
+    EXPECT_EQ(ExtractServerTime(page, 0), T(12, 34, 56));
+
+    EXPECT_EQ(ExtractServerTime("", 0), std::nullopt);
+    EXPECT_EQ(ExtractServerTime(Page("12:34:56", " GMT"), 0), std::nullopt);
+    EXPECT_EQ(ExtractServerTime(Page("12:34:56", "UTC"), 0), std::nullopt);
+    EXPECT_EQ(ExtractServerTime(Page("12:34:56", "\tUTC"), 0), std::nullopt);
+    EXPECT_EQ(ExtractServerTime(Page("12:34:56", " UT"), 0), std::nullopt);
+}
+
+TEST_F(ServerTimeTest, TheFirstMarkerInAnyCaseCounts) {
+    EXPECT_EQ(ExtractServerTime(Page("12:34:56", " utc"), 0), T(12, 34, 56));
+    EXPECT_EQ(ExtractServerTime(Page("12:34:56", " uTc"), 0), T(12, 34, 56));
+    EXPECT_EQ(ExtractServerTime(Page("01:02:03 UTC and 04:05:06"), 0), T(1, 2, 3));
+    EXPECT_EQ(ExtractServerTime(Page("01:02:03 utc and 04:05:06"), 0), T(1, 2, 3));
+    // Marker-like letters before the real one are no marker: "XUTC" has no space.
+    EXPECT_EQ(ExtractServerTime(Page("XUTC 10:20:30"), 0), T(10, 20, 30));
+}
+
+TEST_F(ServerTimeTest, TheOffsetIsSubtractedAndWrappedIntoOneDay) {
+    EXPECT_EQ(At("12:34:56"), T(12, 34, 56));
+    EXPECT_EQ(At("12:00:00", 60), T(11, 0, 0));
+    EXPECT_EQ(At("12:00:00", -60), T(13, 0, 0));
+    EXPECT_EQ(At("12:00:00", 30), T(11, 30, 0));
+    EXPECT_EQ(At("00:10:00", 30), T(23, 40, 0));
+    EXPECT_EQ(At("23:50:00", -30), T(0, 20, 0));
+    EXPECT_EQ(At("23:59:59", -60), T(0, 59, 59));
+    EXPECT_EQ(At("00:00:00", 1), T(23, 59, 0));
+    EXPECT_EQ(At("00:00:00", -1440), T(0, 0, 0));
+}
+
+TEST_F(ServerTimeTest, FieldsAreNeitherRangedNorRequiredToBeDigits) {
+    EXPECT_EQ(At("00:90:00"), T(1, 30, 0));
+    EXPECT_EQ(At("ab:15:00"), T(0, 15, 0));
+    EXPECT_EQ(At("12-34-56"), T(12, 34, 56));  // the separators are not looked at
+    EXPECT_EQ(At(" 7:08:09"), T(7, 8, 9));
+    EXPECT_EQ(At("07:08:xx"), T(7, 8, 0));
+    EXPECT_EQ(At("-1:00:00"), T(23, 0, 0));
+    EXPECT_EQ(At("25:00:00"), T(1, 0, 0));
+}
+
+TEST_F(ServerTimeTest, FewerThanEightCharactersBeforeTheMarker) {
+    std::string page = "7:08:09 UTC";
+    page.append(100 - page.size(), ' ');
+    // "7:" and "8:" are no numbers; the second field is the 9 alone.
+    EXPECT_EQ(ExtractServerTime(page, 0), T(0, 0, 9));
+
+    page = " UTC";
+    page.append(100 - page.size(), ' ');
+    EXPECT_EQ(ExtractServerTime(page, 0), T(0, 0, 0));
+    EXPECT_EQ(ExtractServerTime(page, 30), T(23, 30, 0));
+
+    page = "12:3 UTC";
+    page.append(100 - page.size(), ' ');
+    EXPECT_EQ(ExtractServerTime(page, 0), T(12, 3, 0));
+}
+
+TEST_F(ServerTimeTest, ApplyOffsetHoldsForAnySixteenBitOffset) {
+    const auto expectSplit = [](std::int16_t h, std::int16_t m, std::int16_t s, int total) {
+        EXPECT_EQ(h * 3600 + m * 60 + s, total);
+        EXPECT_TRUE(m >= 0 && m < 60 && s >= 0 && s < 60) << h << ":" << m << ":" << s;
+    };
+    std::int16_t h = 12, m = 0, s = 0;
+    ApplyOffset(h, m, s, 32767);  // 12:00 less 546 hours 7 minutes, wrapped once only
+    expectSplit(h, m, s, 12 * 3600 - 60 * 32767 + 86400);
+
+    h = 0, m = 0, s = 0;
+    ApplyOffset(h, m, s, -32768);
+    expectSplit(h, m, s, 60 * 32768 - 86400);
+
+    // A total still negative after the one wrap is divided toward minus infinity.
+    h = -30, m = -1, s = -1;
+    ApplyOffset(h, m, s, 0);
+    EXPECT_EQ(T(h, m, s), T(-7, 58, 59));  // -108061 + 86400 = -21661
+}
+
+}  // namespace
+}  // namespace chronalign
