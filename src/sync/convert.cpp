@@ -22,6 +22,8 @@ namespace {
 // Far beyond any 32-bit value, and far below where 64 bits would overflow.
 constexpr std::uint64_t kMagnitudeCap = 1'000'000'000'000ULL;
 
+constexpr std::string_view kPoint = ".";
+
 bool IsBlank(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n';
 }
@@ -46,6 +48,8 @@ bool Usable(const std::string& separator) {
 class Reader {
   public:
     explicit Reader(std::string_view text) : text_(text) {}
+    Reader(const Reader&) = delete;  // the separators point into its own strings
+    Reader& operator=(const Reader&) = delete;
 
     std::optional<std::int64_t> Read() {
         bool negative = false;
@@ -66,12 +70,11 @@ class Reader {
         if (separatorsKnown_)
             return;
         separatorsKnown_ = true;
-        decimal_ = platform::DecimalSeparator();
-        group_ = platform::ThousandSeparator();
-        if (!Usable(decimal_))
-            decimal_ = ".";
-        if (!Usable(group_) || group_ == decimal_)
-            group_.clear();
+        userDecimal_ = platform::DecimalSeparator();
+        userGroup_ = platform::ThousandSeparator();
+        decimal_ = Usable(userDecimal_) ? std::string_view(userDecimal_) : kPoint;
+        if (Usable(userGroup_) && userGroup_ != decimal_)
+            group_ = userGroup_;
     }
 
     bool TakeDigit(std::uint64_t& into) {
@@ -84,7 +87,7 @@ class Reader {
         return true;
     }
 
-    bool Take(const std::string& separator) {
+    bool Take(std::string_view separator) {
         if (separator.empty() || !text_.starts_with(separator))
             return false;
         text_.remove_prefix(separator.size());
@@ -143,7 +146,8 @@ class Reader {
 
     std::string_view text_;
     bool separatorsKnown_ = false;
-    std::string decimal_, group_;
+    std::string userDecimal_, userGroup_;
+    std::string_view decimal_, group_;  // empty group_: no grouping
     std::uint64_t magnitude_ = 0;
     int digits_ = 0;
     int firstFractionDigit_ = 0;

@@ -1,0 +1,84 @@
+#include "platform/clock.h"
+
+#include <windows.h>
+
+namespace platform {
+
+namespace {
+
+SYSTEMTIME ToWin32(const SystemTime& t) {
+    return {t.wYear, t.wMonth,  t.wDayOfWeek, t.wDay,
+            t.wHour, t.wMinute, t.wSecond,    t.wMilliseconds};
+}
+
+SystemTime FromWin32(const SYSTEMTIME& t) {
+    return {t.wYear, t.wMonth,  t.wDayOfWeek, t.wDay,
+            t.wHour, t.wMinute, t.wSecond,    t.wMilliseconds};
+}
+
+// Enables one privilege of the process token for its lifetime and puts back what was there.
+// A process that cannot enable it goes on without: the call it guards then reports the refusal.
+class EnabledPrivilege {
+  public:
+    explicit EnabledPrivilege(const char* name) {
+        if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY,
+                                &token_))
+            token_ = nullptr;
+        TOKEN_PRIVILEGES wanted{};
+        if (!token_ || !::LookupPrivilegeValueA(nullptr, name, &wanted.Privileges[0].Luid))
+            return;
+        wanted.PrivilegeCount = 1;
+        wanted.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
+        DWORD size = 0;
+        adjusted_ = ::AdjustTokenPrivileges(token_, FALSE, &wanted, sizeof previous_, &previous_,
+                                            &size) != FALSE;
+    }
+
+    ~EnabledPrivilege() {
+        // previous_ lists only what the adjustment changed: nothing when it was on already.
+        if (adjusted_ && previous_.PrivilegeCount > 0)
+            ::AdjustTokenPrivileges(token_, FALSE, &previous_, 0, nullptr, nullptr);
+        if (token_)
+            ::CloseHandle(token_);
+    }
+
+    EnabledPrivilege(const EnabledPrivilege&) = delete;
+    EnabledPrivilege& operator=(const EnabledPrivilege&) = delete;
+
+  private:
+    HANDLE token_ = nullptr;
+    TOKEN_PRIVILEGES previous_{};
+    bool adjusted_ = false;
+};
+
+}  // namespace
+
+SystemTime GetSystemTime() {
+    SYSTEMTIME t{};
+    ::GetSystemTime(&t);
+    return FromWin32(t);
+}
+
+bool SetSystemTime(const SystemTime& time) {
+    const EnabledPrivilege right(SE_SYSTEMTIME_NAME);
+    const SYSTEMTIME t = ToWin32(time);
+    return ::SetSystemTime(&t) != FALSE;
+}
+
+void Sleep(std::uint32_t milliseconds) {
+    ::Sleep(milliseconds);
+}
+
+TimeOfDay LocalTimeOfDay() {
+    SYSTEMTIME t{};
+    ::GetLocalTime(&t);
+    return {t.wHour, t.wMinute, t.wSecond};
+}
+
+double SecondsSinceMidnight() {
+    SYSTEMTIME t{};
+    ::GetLocalTime(&t);
+    return 3600.0 * t.wHour + 60.0 * t.wMinute + t.wSecond + t.wMilliseconds / 1000.0;
+}
+
+}  // namespace platform
