@@ -219,6 +219,24 @@ TEST_F(AutoSyncTest, TheRetryWaitRunsThroughMidnightAndEndsWithTheBox) {
     EXPECT_EQ(Downloads(), 3);
 }
 
+TEST_F(AutoSyncTest, ASetOfAnyOriginEndsTheRetryWait) {
+    networkUp = false;
+    On("15");
+    SyncedAt(20, 0, 0);
+    fake::SetLocalTimeOfDay(23, 59, 50);
+    Tick();  // fails
+    networkUp = true;
+    fake::Advance(5000);
+    Tick();  // still waiting
+    EXPECT_EQ(Downloads(), 1);
+    fake::Serve(std::string(100, '-') + "22:59:55 UTC");
+    CheckOrSynchronize(false, false);  // the Synchronize button, at 23:59:55
+    EXPECT_EQ(Downloads(), 2);
+    // Midnight as ever: LastSyncTime lies more than the interval above the new count.
+    TickFor(5000, 1000);
+    EXPECT_EQ(Downloads(), 3);
+}
+
 TEST_F(AutoSyncTest, ARefusedSetWaitsForTheFullInterval) {
     fake::Clock().refuseSet = true;
     On("15");
