@@ -1,0 +1,243 @@
+#include "platform/win32/window/controls.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <cmath>
+#include <map>
+
+#include "platform/win32/window/dpi.h"
+#include "platform/win32/window/ui_state.h"
+#include "ui/design.h"
+#include "ui/frm_main.h"
+
+namespace win32 {
+
+namespace {
+
+using chronalign::ControlDesign;
+using chronalign::ControlKind;
+using chronalign::DesignOf;
+using chronalign::kFrmMainControls;
+using platform::Control;
+
+constexpr double kFrameFontPoints = 8.25;  // the window's default font: the controls' own face
+constexpr int kListEntriesShown = 8;
+constexpr std::uint32_t kWindowTextColor = chronalign::kSystemColorFlag | COLOR_WINDOWTEXT;
+
+struct Kind {
+    const char* className;
+    DWORD style;
+    DWORD exStyle;
+};
+
+Kind KindOf(const ControlDesign& d) {
+    // Labels never take the focus; the image and the frame neither.
+    const DWORD label =
+        SS_NOPREFIX | (d.centred ? SS_CENTER : SS_LEFT) | (d.border ? WS_BORDER : 0u);
+    switch (d.kind) {
+        case ControlKind::Frame:
+            return {WC_BUTTONA, BS_GROUPBOX, 0};
+        case ControlKind::PushButton:
+            return {WC_BUTTONA, BS_PUSHBUTTON | WS_TABSTOP | WS_GROUP, 0};
+        case ControlKind::CheckBox:
+            // Not automatic: a click gives 1 or 0 only; 2 (grayed) comes from the settings.
+            return {WC_BUTTONA, BS_3STATE | WS_TABSTOP | WS_GROUP, 0};
+        case ControlKind::TextBox:
+            return {WC_EDITA, ES_AUTOHSCROLL | ES_LEFT | WS_TABSTOP | WS_GROUP, WS_EX_CLIENTEDGE};
+        case ControlKind::DropDownList:
+            return {WC_COMBOBOXA, CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP | WS_GROUP, 0};
+        case ControlKind::Image:
+            return {WC_STATICA, SS_OWNERDRAW, 0};
+        case ControlKind::Label:
+            break;
+    }
+    return {WC_STATICA, label, 0};
+}
+
+bool IsLink(Control c) {
+    return c == Control::lblReadme || c == Control::lblWebsite;
+}
+
+// The link labels report the mouse over them and show the hand.
+LRESULT CALLBACK LinkProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                          DWORD_PTR) {
+    switch (message) {
+        case WM_MOUSEMOVE:
+            if (static_cast<Control>(id) == Control::lblReadme)
+                chronalign::lblReadme_MouseMove();
+            else
+                chronalign::lblWebsite_MouseMove();
+            break;
+        case WM_SETCURSOR:
+            ::SetCursor(::LoadCursor(nullptr, IDC_HAND));
+            return TRUE;
+        default:
+            break;
+    }
+    return ::DefSubclassProc(hwnd, message, wParam, lParam);
+}
+
+// Controls in tab-index order; the picture, which has none, last.
+std::array<Control, platform::kControlCount> TabOrder() {
+    std::array<Control, platform::kControlCount> order{};
+    std::size_t n = 0;
+    for (int tab = 0; tab < platform::kControlCount; ++tab) {
+        for (const auto& d : kFrmMainControls)
+            if (d.tabIndex == tab)
+                order[n++] = d.id;
+    }
+    for (const auto& d : kFrmMainControls)
+        if (!d.tabIndex)
+            order[n++] = d.id;
+    return order;
+}
+
+// The tab order is the order of the siblings; the frame goes under all of them so that the
+// controls inside it paint over it.
+void StackInTabOrder() {
+    HWND previous = HWND_TOP;
+    for (const Control c : TabOrder()) {
+        HWND hwnd = ControlWindow(c);
+        ::SetWindowPos(hwnd, previous, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        previous = hwnd;
+    }
+    ::SetWindowPos(ControlWindow(Control::Frame2), HWND_BOTTOM, 0, 0, 0, 0,
+                   SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+HFONT MakeFont(const ControlDesign& d, UINT dpi) {
+    const double points = d.font.points > 0 ? d.font.points : kFrameFontPoints;
+    return ::CreateFontA(FontHeight(points, dpi), 0, 0, 0, d.font.weight, d.font.italic,
+                         d.font.underline, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                         CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH | FF_SWISS,
+                         chronalign::kFontFace);
+}
+
+RECT TwipsBox(const ControlDesign& d) {
+    int left = d.left;
+    int top = d.top;
+    int width = d.width;
+    if (d.insideFrame) {
+        const ControlDesign& frame = DesignOf(Control::Frame2);
+        left += frame.left;
+        top += frame.top;
+    }
+    // The automatic box would reach under the interval's text box; it stops short of it so
+    // that the box stays wholly visible and takes its own clicks.
+    if (d.id == Control::chkAuto)
+        width = std::min(width, DesignOf(Control::txtInterval).left - d.left);
+    return RECT{left, top, left + width, top + d.height};
+}
+
+COLORREF Resolve(std::uint32_t color, int systemDefault) {
+    if (color == chronalign::kNoColor)
+        return ::GetSysColor(systemDefault);
+    if (color & chronalign::kSystemColorFlag)
+        return ::GetSysColor(static_cast<int>(color & 0xFF));
+    return static_cast<COLORREF>(color);
+}
+
+HBRUSH SolidBrush(COLORREF color) {
+    static std::map<COLORREF, HBRUSH> brushes;  // a handful, kept for the program's life
+    auto [it, added] = brushes.try_emplace(color, nullptr);
+    if (added)
+        it->second = ::CreateSolidBrush(color);
+    return it->second;
+}
+
+COLORREF ContainerColor(const ControlDesign& d) {
+    return Resolve(
+        d.insideFrame ? DesignOf(Control::Frame2).backColor : chronalign::kFrmMainForm.backColor,
+        COLOR_WINDOW);
+}
+
+}  // namespace
+
+int FontHeight(double points, UINT dpi) {
+    return -static_cast<int>(std::lround(points * dpi / 72.0));
+}
+
+void CreateControls(HWND window) {
+    auto& ui = Ui();
+    for (const Control c : TabOrder()) {
+        const ControlDesign& d = DesignOf(c);
+        const Kind kind = KindOf(d);
+        const DWORD notify = IsLink(c) ? SS_NOTIFY : 0u;
+        const auto index = static_cast<std::size_t>(c);
+        ui.controls[index] = ::CreateWindowExA(
+            kind.exStyle, kind.className, d.text,
+            WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | kind.style | notify, 0, 0, 0, 0, window,
+            reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstControlId + static_cast<int>(c))),
+            ui.instance, nullptr);
+        ui.foreColors[index] = d.foreColor == chronalign::kNoColor ? kWindowTextColor : d.foreColor;
+        if (IsLink(c))
+            ::SetWindowSubclass(ui.controls[index], LinkProc, static_cast<UINT_PTR>(c), 0);
+    }
+    StackInTabOrder();
+}
+
+void LayoutControls() {
+    auto& ui = Ui();
+    for (const auto& d : kFrmMainControls) {
+        const auto index = static_cast<std::size_t>(d.id);
+        HWND hwnd = ui.controls[index];
+        HFONT old = ui.fonts[index];
+        ui.fonts[index] = MakeFont(d, ui.dpi);
+        ::SendMessageA(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(ui.fonts[index]), FALSE);
+        if (old != nullptr)
+            ::DeleteObject(old);
+
+        const RECT box = TwipsBox(d);
+        const int left = TwipsToPixels(box.left, ui.dpi);
+        const int top = TwipsToPixels(box.top, ui.dpi);
+        const int width = TwipsToPixels(box.right, ui.dpi) - left;
+        int height = TwipsToPixels(box.bottom, ui.dpi) - top;
+        if (d.kind == ControlKind::DropDownList)  // the height of the open list
+            height += kListEntriesShown * TwipsToPixels(240, ui.dpi);
+        ::SetWindowPos(hwnd, nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+        ::InvalidateRect(hwnd, nullptr, TRUE);
+    }
+}
+
+void DestroyControlResources() {
+    for (HFONT& font : Ui().fonts) {
+        if (font != nullptr)
+            ::DeleteObject(font);
+        font = nullptr;
+    }
+}
+
+HBRUSH ControlColors(HDC dc, HWND child) {
+    Control c{};
+    if (!ControlOfWindow(child, &c))
+        return SolidBrush(::GetSysColor(COLOR_WINDOW));
+    const ControlDesign& d = DesignOf(c);
+    ::SetTextColor(dc, Resolve(Ui().foreColors[static_cast<std::size_t>(c)], COLOR_WINDOWTEXT));
+    const COLORREF back = d.transparent || d.backColor == chronalign::kNoColor
+                              ? ContainerColor(d)
+                              : Resolve(d.backColor, COLOR_WINDOW);
+    if (d.transparent)
+        ::SetBkMode(dc, TRANSPARENT);
+    ::SetBkColor(dc, back);
+    return SolidBrush(back);
+}
+
+void DrawPicture(const DRAWITEMSTRUCT& item) {
+    const RECT& box = item.rcItem;
+    ::FillRect(item.hDC, &box, SolidBrush(ContainerColor(DesignOf(Control::Image1))));
+    HBITMAP picture = Ui().picture;
+    BITMAP info{};
+    if (picture == nullptr || ::GetObjectA(picture, sizeof info, &info) == 0)
+        return;
+    HDC source = ::CreateCompatibleDC(item.hDC);
+    HGDIOBJ old = ::SelectObject(source, picture);
+    ::SetStretchBltMode(item.hDC, HALFTONE);
+    ::SetBrushOrgEx(item.hDC, 0, 0, nullptr);
+    ::StretchBlt(item.hDC, box.left, box.top, box.right - box.left, box.bottom - box.top, source, 0,
+                 0, info.bmWidth, info.bmHeight, SRCCOPY);
+    ::SelectObject(source, old);
+    ::DeleteDC(source);
+}
+
+}  // namespace win32

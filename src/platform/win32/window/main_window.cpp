@@ -1,0 +1,263 @@
+#include "platform/win32/window/main_window.h"
+
+#include <commctrl.h>
+#include <windowsx.h>
+
+#include "platform/win32/window/controls.h"
+#include "platform/win32/window/dpi.h"
+#include "platform/win32/window/ui_state.h"
+#include "resource.h"
+#include "ui/design.h"
+#include "ui/frm_main.h"
+
+namespace win32 {
+
+namespace {
+
+using platform::Control;
+
+constexpr const char* kClassName = "ChronalignMain";
+constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+constexpr DWORD kExStyle = 0;
+constexpr int kUnloadByUser = 0;
+constexpr int kUnloadBySession = 2;
+
+// The mouse state as the window's mouse events carry it: 1 left, 2 right, 4 middle;
+// 1 shift, 2 control, 4 alt.
+int ButtonsOf(WPARAM keys) {
+    return ((keys & MK_LBUTTON) ? 1 : 0) | ((keys & MK_RBUTTON) ? 2 : 0) |
+           ((keys & MK_MBUTTON) ? 4 : 0);
+}
+
+int ShiftOf(WPARAM keys) {
+    return ((keys & MK_SHIFT) ? 1 : 0) | ((keys & MK_CONTROL) ? 2 : 0) |
+           ((::GetKeyState(VK_MENU) < 0) ? 4 : 0);
+}
+
+// The notification icon's callback arrives here too, as a mouse move whose X is the icon's
+// mouse message: the window's scale unit is the twip, so X is given in twips like any other.
+void OnMouseMove(WPARAM keys, LPARAM position) {
+    const double twipsPerPixel = 1440.0 / Ui().dpi;
+    chronalign::Form_MouseMove(ButtonsOf(keys), ShiftOf(keys),
+                               static_cast<float>(GET_X_LPARAM(position) * twipsPerPixel),
+                               static_cast<float>(GET_Y_LPARAM(position) * twipsPerPixel));
+}
+
+void OnSize(WPARAM kind) {
+    int state = platform::kStateNormal;
+    if (kind == SIZE_MINIMIZED)
+        state = platform::kStateMinimised;
+    else if (kind == SIZE_MAXIMIZED)
+        state = platform::kStateMaximised;
+    else if (kind != SIZE_RESTORED)
+        return;
+    if (state == Ui().state)
+        return;
+    Ui().state = state;
+    chronalign::Form_Resize();
+}
+
+void ToggleCheckBox(Control box) {
+    HWND hwnd = ControlWindow(box);
+    const bool checked = ::SendMessageA(hwnd, BM_GETCHECK, 0, 0) == BST_CHECKED;
+    ::SendMessageA(hwnd, BM_SETCHECK, checked ? BST_UNCHECKED : BST_CHECKED, 0);
+}
+
+void OnCommand(int id, int code) {
+    if (id == static_cast<int>(kMenuRestoreId) || id == static_cast<int>(kMenuExitId))
+        return;  // the menu is modal: PopupTrayMenu runs the chosen item itself
+    Control c{};
+    if (!ControlOfId(id, &c))
+        return;
+    switch (c) {
+        case Control::cmdCheckTime:
+            if (code == BN_CLICKED)
+                chronalign::cmdCheckTime_Click();
+            break;
+        case Control::cmdSynchronize:
+            if (code == BN_CLICKED)
+                chronalign::cmdSynchronize_Click();
+            break;
+        case Control::chkAuto:
+        case Control::chkAutoRun:
+            if (code == BN_CLICKED)
+                ToggleCheckBox(c);
+            break;
+        case Control::cmbOffset:
+            if (code == CBN_SELCHANGE)
+                chronalign::cmbOffset_Click();
+            break;
+        case Control::lblReadme:
+            if (code == STN_CLICKED)
+                chronalign::lblReadme_Click();
+            break;
+        case Control::lblWebsite:
+            if (code == STN_CLICKED)
+                chronalign::lblWebsite_Click();
+            break;
+        default:
+            break;
+    }
+}
+
+void OnTimer(UINT_PTR id) {
+    if (id == kClockTimerId)
+        chronalign::TimerTime_Timer();
+    else if (id == kTrayRetryTimerId)
+        chronalign::TrayRetry_Timer();
+}
+
+void OnClose(HWND window) {
+    int cancel = 0;
+    chronalign::Form_QueryUnload(cancel, kUnloadByUser);
+    if (cancel != 0)
+        return;
+    chronalign::Form_Unload();
+    ::DestroyWindow(window);
+}
+
+LRESULT OnQueryEndSession() {
+    int cancel = 0;
+    chronalign::Form_QueryUnload(cancel, kUnloadBySession);
+    return cancel == 0 ? TRUE : FALSE;
+}
+
+// Keeps the keyboard focus where the user left it when the window comes back.
+void OnActivate(WPARAM wParam) {
+    auto& ui = Ui();
+    if (LOWORD(wParam) == WA_INACTIVE) {
+        HWND focus = ::GetFocus();
+        if (focus != nullptr && ::IsChild(ui.window, focus))
+            ui.focus = focus;
+    } else if (ui.focus != nullptr && ::IsWindow(ui.focus)) {
+        ::SetFocus(ui.focus);
+    }
+}
+
+void ResizeForDpi(HWND window) {
+    const SIZE size = WindowSizeForClient(
+        TwipsToPixels(chronalign::kFrmMainForm.clientWidth, Ui().dpi),
+        TwipsToPixels(chronalign::kFrmMainForm.clientHeight, Ui().dpi), kStyle, kExStyle, Ui().dpi);
+    ::SetWindowPos(window, nullptr, 0, 0, size.cx, size.cy,
+                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void OnDpiChanged(HWND window, WPARAM wParam, const RECT& suggested) {
+    Ui().dpi = HIWORD(wParam);
+    ::SetWindowPos(window, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                   suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    ResizeForDpi(window);  // the client area stays exactly its size in twips
+    LayoutControls();
+}
+
+LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_MOUSEMOVE:
+            OnMouseMove(wParam, lParam);
+            return 0;
+        case WM_COMMAND:
+            OnCommand(LOWORD(wParam), HIWORD(wParam));
+            return 0;
+        case WM_TIMER:
+            OnTimer(wParam);
+            return 0;
+        case WM_SIZE:
+            OnSize(wParam);
+            return 0;
+        case kResizeMessage:
+            chronalign::Form_Resize();
+            return 0;
+        case WM_CTLCOLORSTATIC:
+        case WM_CTLCOLORBTN:
+            return reinterpret_cast<LRESULT>(
+                ControlColors(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam)));
+        case WM_DRAWITEM:
+            DrawPicture(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+            return TRUE;
+        case WM_ACTIVATE:
+            OnActivate(wParam);
+            return 0;
+        case WM_CLOSE:
+            OnClose(window);
+            return 0;
+        case WM_QUERYENDSESSION:
+            return OnQueryEndSession();
+        case WM_ENDSESSION:
+            if (wParam != 0)
+                chronalign::Form_Unload();
+            return 0;
+        case WM_DPICHANGED:
+            OnDpiChanged(window, wParam, *reinterpret_cast<const RECT*>(lParam));
+            return 0;
+        case WM_DESTROY:
+            ::PostQuitMessage(0);
+            return 0;
+        default:
+            if (message != 0 && message == Ui().taskbarCreatedMessage) {
+                chronalign::Form_TaskbarCreated();
+                return 0;
+            }
+            return ::DefWindowProcA(window, message, wParam, lParam);
+    }
+}
+
+HICON LoadIconSized(int metricX, int metricY) {
+    return static_cast<HICON>(::LoadImageA(Ui().instance, MAKEINTRESOURCEA(IDI_CHRONALIGN),
+                                           IMAGE_ICON, ::GetSystemMetrics(metricX),
+                                           ::GetSystemMetrics(metricY), LR_DEFAULTCOLOR));
+}
+
+bool RegisterMainClass() {
+    auto& ui = Ui();
+    WNDCLASSEXA wc{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = WindowProc;
+    wc.hInstance = ui.instance;
+    wc.hIcon = ui.bigIcon;
+    wc.hIconSm = ui.smallIcon;
+    wc.hCursor = ::LoadCursor(nullptr, IDC_ARROW);
+    wc.hbrBackground = ::CreateSolidBrush(chronalign::kFrmMainForm.backColor);
+    wc.lpszClassName = kClassName;
+    return ::RegisterClassExA(&wc) != 0 || ::GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+}
+
+HMENU CreateTrayMenu() {
+    HMENU menu = ::CreatePopupMenu();
+    ::AppendMenuA(menu, MF_STRING, kMenuRestoreId, "&Restore");
+    ::AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+    ::AppendMenuA(menu, MF_STRING, kMenuExitId, "&Exit");
+    return menu;
+}
+
+}  // namespace
+
+HWND CreateMainWindow() {
+    auto& ui = Ui();
+    ui.instance = ::GetModuleHandleA(nullptr);
+    INITCOMMONCONTROLSEX common{sizeof common, ICC_STANDARD_CLASSES};
+    ::InitCommonControlsEx(&common);
+    ui.bigIcon = LoadIconSized(SM_CXICON, SM_CYICON);
+    ui.smallIcon = LoadIconSized(SM_CXSMICON, SM_CYSMICON);
+    ui.picture = static_cast<HBITMAP>(::LoadImageA(ui.instance, MAKEINTRESOURCEA(IDB_PICTURE),
+                                                   IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+    if (!RegisterMainClass())
+        return nullptr;
+
+    HWND window = ::CreateWindowExA(kExStyle, kClassName, chronalign::kFrmMainForm.title, kStyle,
+                                    CW_USEDEFAULT, CW_USEDEFAULT, 0, 0, nullptr, nullptr,
+                                    ui.instance, nullptr);
+    if (window == nullptr)
+        return nullptr;
+    ui.window = window;
+    ui.dpi = DpiOfWindow(window);
+    ResizeForDpi(window);
+    CreateControls(window);
+    LayoutControls();
+    ui.focus = ControlWindow(Control::cmdCheckTime);
+    ui.trayMenu = CreateTrayMenu();
+    ui.taskbarCreatedMessage = ::RegisterWindowMessageA("TaskbarCreated");
+    AllowMessageFromShell(window, ui.taskbarCreatedMessage);
+    return window;
+}
+
+}  // namespace win32

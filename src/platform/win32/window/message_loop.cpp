@@ -1,0 +1,24 @@
+#include "platform/win32/message_loop.h"
+
+#include "platform/win32/window/ui_state.h"
+
+namespace win32 {
+
+void DispatchOne(MSG& message) {
+    // Tab, the arrows and the mnemonics move between the controls as in a dialog.
+    HWND window = Ui().window;
+    if (window != nullptr && ::IsDialogMessageA(window, &message))
+        return;
+    ::TranslateMessage(&message);
+    ::DispatchMessageA(&message);
+}
+
+int RunMessageLoop() {
+    if (Ui().window == nullptr)
+        return 0;  // a second instance, or no window could be made
+    MSG message{};
+    while (::GetMessageA(&message, nullptr, 0, 0) > 0) DispatchOne(message);
+    return static_cast<int>(message.wParam);
+}
+
+}  // namespace win32
