@@ -84,6 +84,8 @@ void PutString(const std::string& keyPath, const std::string& valueName, const s
 
 bool KeyExists(const std::string& keyPath) { return FindKey(keyPath) != Registry().keys.end(); }
 
+std::size_t OpenHandleCount() { return OpenKeys().size(); }
+
 }  // namespace fake
 
 namespace platform {

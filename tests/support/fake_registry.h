@@ -52,5 +52,7 @@ std::optional<RegValue> ValueAt(const std::string& keyPath, const std::string& v
 std::optional<std::string> StringAt(const std::string& keyPath, const std::string& valueName);
 void PutString(const std::string& keyPath, const std::string& valueName, const std::string& text);
 bool KeyExists(const std::string& keyPath);
+// Handles opened and not closed yet: 0 after every procedure that tidies up after itself.
+std::size_t OpenHandleCount();
 
 }  // namespace fake
