@@ -9,6 +9,8 @@ file differs, which catches a hand-edited or stale image.
 import pathlib
 import sys
 
+# Keep the source folder free of caches that nobody commits.
+sys.dont_write_bytecode = True
 sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent))
 
 import formats  # noqa: E402

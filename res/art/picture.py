@@ -24,9 +24,9 @@ def shadow():
     cx, cy, r = CLOCK
 
     def ellipse(x, y):
-        return (math.hypot((x - cx) / 30.0, (y - 84.5) / 2.6) - 1) * 2.6
+        return (math.hypot((x - cx) / 30.0, (y - 82.0) / 2.4) - 1) * 2.4
 
-    return [Layer(ellipse, solid("#C9D6EA"), (cx - 40, 78, cx + 40, 88), 0.55, soft=3.0)]
+    return [Layer(ellipse, solid("#C9D6EA"), (cx - 40, 76, cx + 40, 88), 0.55, soft=2.5)]
 
 
 def globe():
