@@ -183,7 +183,7 @@ TEST_F(FrmMainTest, TheIconRecordIsTheOneTheShellExpects) {
     fake::ResetAll();
     StartProgram();
     ASSERT_EQ(add.size(), 1u);
-    const auto& d = add[0].data;
+    const platform::NotifyIconData d = add[0].data;  // a copy: the log grows below
     EXPECT_EQ(add[0].message, platform::kNimAdd);
     EXPECT_EQ(d.cbSize, 88u);
     EXPECT_EQ(d.hWnd, fake::Window().handle);
