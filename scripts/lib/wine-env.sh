@@ -27,12 +27,13 @@ wine_env_start() {
             sleep 0.1
         done
     fi
-    if [ ! -f "$WINEPREFIX/system.reg" ]; then
-        echo "Creating the Wine prefix in $WINEPREFIX ..."
-        wineboot -i >/dev/null 2>&1 || true
-    fi
     # One wineserver for the whole run: each Wine process then starts in a fraction of the time.
     wineserver -p >/dev/null 2>&1 || true
+    # Boot the prefix (creating it the first time) under that server, so Wine's own services and
+    # desktop start here, with their output to /dev/null. Started later by a test instead, they
+    # would inherit its output pipe and keep CTest waiting for it long after the test ended.
+    [ -d "$WINEPREFIX/drive_c/windows/system32" ] || echo "Creating the Wine prefix in $WINEPREFIX ..."
+    wineboot -i </dev/null >/dev/null 2>&1 || true
 }
 
 wine_env_stop() {
