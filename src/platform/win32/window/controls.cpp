@@ -152,6 +152,20 @@ COLORREF ContainerColor(const ControlDesign& d) {
         COLOR_WINDOW);
 }
 
+// A group box paints only its frame and caption; the window clips its children, so the frame
+// fills its own inside with its background colour, under the controls it holds.
+LRESULT CALLBACK FrameProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                           DWORD_PTR) {
+    if (message == WM_ERASEBKGND) {
+        RECT inside{};
+        ::GetClientRect(hwnd, &inside);
+        ::FillRect(reinterpret_cast<HDC>(wParam), &inside,
+                   SolidBrush(Resolve(DesignOf(Control::Frame2).backColor, COLOR_WINDOW)));
+        return TRUE;
+    }
+    return ::DefSubclassProc(hwnd, message, wParam, lParam);
+}
+
 }  // namespace
 
 int FontHeight(double points, UINT dpi) {
@@ -173,6 +187,8 @@ void CreateControls(HWND window) {
         ui.foreColors[index] = d.foreColor == chronalign::kNoColor ? kWindowTextColor : d.foreColor;
         if (IsLink(c))
             ::SetWindowSubclass(ui.controls[index], LinkProc, static_cast<UINT_PTR>(c), 0);
+        else if (d.kind == ControlKind::Frame)
+            ::SetWindowSubclass(ui.controls[index], FrameProc, 0, 0);
     }
     StackInTabOrder();
 }
