@@ -1,0 +1,136 @@
+// Check and synchronize under Wine with the real WinINet, clock and registry, against a loopback
+// time page. Wine takes a set only when it changes the clock by under half a second, and never
+// touches the host's clock: the host's own time succeeds, ten hours ahead is refused.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "fake_window.h"
+#include "http_server.h"
+#include "platform/clock.h"
+#include "settings/store.h"
+#include "sync/check_sync.h"
+#include "sync/server_time.h"
+
+namespace chronalign {
+namespace {
+
+using platform::Control;
+
+constexpr const char* kStoreKey = R"(Software\Velmora\Chronalign\General)";
+
+// The time page as a time service writes it, for the host's UTC time moved on by seconds.
+std::string TimePage(int secondsAhead) {
+    SYSTEMTIME now{};
+    ::GetSystemTime(&now);
+    const int total =
+        ((now.wHour * 3600 + now.wMinute * 60 + now.wSecond + secondsAhead) % 86400 + 86400) %
+        86400;
+    char time[16];
+    std::snprintf(time, sizeof time, "%02d:%02d:%02d", total / 3600, total / 60 % 60, total % 60);
+    return "<html><head><title>Time service</title></head><body><p>Current time: " +
+           std::string(time) + " UTC</p><p>Served for the test.</p></body></html>\n";
+}
+
+// Points the program at the test's page through the store, and takes the value away after.
+class TimePageSetting {
+  public:
+    explicit TimePageSetting(const std::string& url) {
+        ok_ = WriteSetting("Chronalign", "General", "TimePage", url);
+    }
+    ~TimePageSetting() {
+        HKEY key = nullptr;
+        if (::RegOpenKeyExA(HKEY_CURRENT_USER, kStoreKey, 0, KEY_SET_VALUE, &key) ==
+            ERROR_SUCCESS) {
+            ::RegDeleteValueA(key, "TimePage");
+            ::RegCloseKey(key);
+        }
+    }
+    TimePageSetting(const TimePageSetting&) = delete;
+    TimePageSetting& operator=(const TimePageSetting&) = delete;
+    bool ok() const { return ok_; }
+
+  private:
+    bool ok_ = false;
+};
+
+class CheckSyncWin32Test : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        fake::ResetWindow();
+        LastSyncTime = 0;
+        OffsetMinutes = 0;
+    }
+
+    static std::string Status() { return fake::ControlOf(Control::lblInfo).text; }
+
+    // Runs at the start of a second, so that the page and the clock reading that follows it
+    // (and the re-check half a second later) fall into the same second.
+    static void RunEarlyInASecond(bool checkOnly) {
+        for (int i = 0; i < 300 && platform::GetSystemTime().wMilliseconds > 50; ++i) ::Sleep(5);
+        CheckOrSynchronize(checkOnly, false);
+    }
+};
+
+std::int64_t UtcMilliseconds() {
+    FILETIME f{};
+    ::GetSystemTimeAsFileTime(&f);
+    return ((static_cast<std::int64_t>(f.dwHighDateTime) << 32) | f.dwLowDateTime) / 10'000;
+}
+
+TEST_F(CheckSyncWin32Test, TheHostsOwnTimeIsOkAndSetsTheClock) {
+    testsupport::HttpServer server(
+        [](const testsupport::HttpRequest&) { return testsupport::Ok(TimePage(0)); });
+    const TimePageSetting setting(server.Url("/cgi-bin/timer.pl"));
+    ASSERT_TRUE(setting.ok());
+
+    CheckOrSynchronize(true, false);  // warms WinINet up, so that the timed runs are quick
+    RunEarlyInASecond(true);
+    EXPECT_EQ(Status(), "Local time is ok");
+    EXPECT_EQ(LastSyncTime, 0);
+
+    RunEarlyInASecond(false);
+    const std::string status = Status();
+    EXPECT_TRUE(status.starts_with("Time updated succesfully! (")) << status;
+    EXPECT_TRUE(status.ends_with(" AM)") || status.ends_with(" PM)")) << status;
+    EXPECT_NEAR(LastSyncTime, platform::SecondsSinceMidnight(), 5.0);
+
+    const auto requests = server.Requests();
+    ASSERT_EQ(requests.size(), 3u);
+    for (const auto& r : requests) EXPECT_EQ(r.path, "/cgi-bin/timer.pl");
+}
+
+TEST_F(CheckSyncWin32Test, TenHoursAheadIsReportedAndItsSetRefused) {
+    testsupport::HttpServer server(
+        [](const testsupport::HttpRequest&) { return testsupport::Ok(TimePage(10 * 3600)); });
+    const TimePageSetting setting(server.Url("/cgi-bin/timer.pl"));
+    ASSERT_TRUE(setting.ok());
+
+    CheckOrSynchronize(true, false);
+    RunEarlyInASecond(true);
+    EXPECT_EQ(Status(), "Local time inaccurate - difference is 36000 seconds!");
+    EXPECT_EQ(LastSyncTime, 0);
+
+    const std::int64_t before = UtcMilliseconds();
+    RunEarlyInASecond(false);
+    EXPECT_EQ(Status(), "Cannot set system time! (administrator rights needed?)");
+    EXPECT_LT(std::llabs(UtcMilliseconds() - before), 5000);  // the clock kept its time
+    EXPECT_NE(LastSyncTime, 0);  // the attempt still counts for the schedule
+}
+
+TEST_F(CheckSyncWin32Test, NoServerLeavesClockAndScheduleAlone) {
+    const TimePageSetting setting("http://127.0.0.1:" + std::to_string(testsupport::RefusedPort()) +
+                                  "/cgi-bin/timer.pl");
+    ASSERT_TRUE(setting.ok());
+    LastSyncTime = 4321.5f;
+    CheckOrSynchronize(false, false);
+    EXPECT_EQ(Status(), "Cannot get time from server! (internet running?)");
+    EXPECT_EQ(LastSyncTime, 4321.5f);
+}
+
+}  // namespace
+}  // namespace chronalign
