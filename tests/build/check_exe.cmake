@@ -1,5 +1,6 @@
 # Checks what the program is as a file: a 32-bit Windows GUI executable that needs nothing but
-# the DLLs every Windows has. Run as: cmake -DOBJDUMP=... -DEXE=... -P check_exe.cmake
+# the DLLs every Windows has, and carries its version, icon, picture and manifest.
+# Run as: cmake -DOBJDUMP=... -DWINDRES=... -DEXE=... -P check_exe.cmake
 set(allowed ADVAPI32.dll COMCTL32.dll GDI32.dll KERNEL32.dll msvcrt.dll SHELL32.dll USER32.dll
     VERSION.dll WININET.dll WS2_32.dll)
 
@@ -34,4 +35,19 @@ foreach(line IN LISTS imports)
     message(FATAL_ERROR "${EXE} needs ${dll}, which not every Windows has")
   endif()
   message(STATUS "imports ${dll}")
+endforeach()
+
+execute_process(COMMAND ${WINDRES} -i ${EXE} -O rc OUTPUT_VARIABLE resources RESULT_VARIABLE failed)
+if(failed)
+  message(FATAL_ERROR "cannot read the resources of ${EXE}")
+endif()
+foreach(expected
+    "FILEVERSION 1, 0, 0, 58" "PRODUCTVERSION 1, 0, 0, 58"
+    "VALUE \"ProductName\", \"Velmora Chronalign\"" "VALUE \"CompanyName\", \"Velmora\""
+    "VALUE \"FileVersion\", \"1.00.0058\"" "VALUE \"ProductVersion\", \"1.00.0058\""
+    "1 14 /* RT_GROUP_ICON */" "2 2 /* RT_BITMAP */" "/* RT_MANIFEST */")
+  string(FIND "${resources}" "${expected}" at)
+  if(at EQUAL -1)
+    message(FATAL_ERROR "${EXE} lacks the resource line: ${expected}")
+  endif()
 endforeach()

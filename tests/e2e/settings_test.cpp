@@ -1,0 +1,79 @@
+// The settings as they travel from the window to the store and back into the next run.
+#include "program_test.h"
+#include "tray_probe.h"
+
+namespace e2e {
+namespace {
+
+using platform::Control;
+
+constexpr UINT kRightButtonUp = 517;
+
+// Leaves through the icon's menu with OK, as the user does; true when the program ended.
+bool ExitThroughTheMenu(const Program& program, HWND window) {
+    PostIconMessage(window, kRightButtonUp);
+    HWND menu = WaitForMenu(program.Id(), kUiTimeout);
+    if (menu == nullptr)
+        return false;
+    ChooseMenuKey(menu, 'e');
+    HWND box = WaitForMessageBox(program.Id(), kUiTimeout);
+    if (box == nullptr)
+        return false;
+    PressButton(box, IDOK);
+    return program.WaitForExit(kUiTimeout);
+}
+
+TEST_F(ProgramTest, WhatTheUserChangedIsSavedAndTheNextRunLoadsIt) {
+    {
+        Program program;
+        HWND window = ShownWindow(program);
+        ASSERT_NE(window, nullptr);
+        Click(ControlOf(window, Control::chkAuto));
+        EXPECT_TRUE(WaitUntil([&] { return CheckOf(ControlOf(window, Control::chkAuto)) == 1; },
+                              kUiTimeout));
+        EXPECT_TRUE(SetTextOf(ControlOf(window, Control::txtInterval), "45"));
+        ::PostMessageA(window, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+        ASSERT_TRUE(WaitForVisible(window, false));
+        // Ticking a box and typing do not save by themselves; leaving must not lose them.
+        EXPECT_EQ(ReadSetting("Auto"), std::nullopt);
+        ASSERT_TRUE(ExitThroughTheMenu(program, window));
+    }
+    EXPECT_EQ(ReadSetting("Interval"), "45");
+    EXPECT_EQ(ReadSetting("Auto"), "1");
+    EXPECT_EQ(ReadSetting("AutoRun"), "0");
+    EXPECT_EQ(ReadSetting("Offset"), "0");
+
+    {
+        Program program;
+        HWND window = ShownWindow(program);
+        ASSERT_NE(window, nullptr);
+        EXPECT_EQ(Text(window, Control::txtInterval), "45");
+        EXPECT_EQ(CheckOf(ControlOf(window, Control::chkAuto)), 1);
+        EXPECT_EQ(CheckOf(ControlOf(window, Control::chkAutoRun)), 0);
+        EXPECT_EQ(SelectionOf(ControlOf(window, Control::cmbOffset)), 2);
+        // Automatic synchronization was stored on: the start-up sets the clock (to the
+        // host's own time) and says so.
+        EXPECT_TRUE(WaitUntil(
+            [&] {
+                return Text(window, Control::lblInfo).starts_with("Time updated succesfully! (");
+            },
+            kUiTimeout))
+            << Text(window, Control::lblInfo);
+
+        // A new offset is saved at once, with everything else as it stands.
+        ChooseListEntry(window, Control::cmbOffset, 3);
+        EXPECT_TRUE(WaitUntil([] { return ReadSetting("Offset") == "30"; }, kUiTimeout));
+        SetTextOf(ControlOf(window, Control::txtInterval), "abc");
+        ::PostMessageA(window, WM_CLOSE, 0, 0);
+        EXPECT_TRUE(WaitUntil([] { return ReadSetting("Interval") == "abc"; }, kUiTimeout));
+    }
+
+    Program program;
+    HWND window = ShownWindow(program);
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(SelectionOf(ControlOf(window, Control::cmbOffset)), 3);
+    EXPECT_EQ(Text(window, Control::txtInterval), "30") << "an interval of letters is replaced";
+}
+
+}  // namespace
+}  // namespace e2e

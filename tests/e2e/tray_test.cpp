@@ -1,0 +1,96 @@
+// The notification icon's messages, the close button, minimising, a rebuilt notification
+// area, and the way out through the icon's menu.
+#include "program_test.h"
+#include "tray_probe.h"
+
+namespace e2e {
+namespace {
+
+using platform::Control;
+
+constexpr UINT kLeftButtonUp = 514;
+constexpr UINT kRightButtonUp = 517;
+
+void Minimise(HWND window) {
+    ::PostMessageA(window, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+}
+
+TEST_F(ProgramTest, TheIconBringsBackTheWindowThatCloseAndMinimiseHide) {
+    Program program;
+    HWND window = ShownWindow(program);
+    ASSERT_NE(window, nullptr);
+    ASSERT_TRUE(WaitForText(window, Control::lblInfo, "Ready."));
+    EXPECT_TRUE(IconPresent(window));
+
+    // While the window is shown, the icon's clicks do nothing.
+    PostIconMessage(window, kLeftButtonUp);
+    PostIconMessage(window, kRightButtonUp);
+    ::Sleep(1000);
+    EXPECT_TRUE(::IsWindowVisible(window));
+    EXPECT_FALSE(MenuOpen(program.Id()));
+
+    // The close button hides the window and saves; the program runs on behind its icon.
+    ::PostMessageA(window, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(WaitForVisible(window, false));
+    EXPECT_TRUE(program.Running());
+    EXPECT_TRUE(IconPresent(window));
+    EXPECT_EQ(ReadSetting("Interval"), "30");
+    EXPECT_EQ(ReadSetting("Auto"), "0");
+    EXPECT_EQ(ReadSetting("AutoRun"), "0");
+    EXPECT_EQ(ReadSetting("Offset"), "0");
+
+    PostIconMessage(window, kLeftButtonUp);
+    EXPECT_TRUE(WaitForVisible(window, true));
+
+    Minimise(window);
+    EXPECT_TRUE(WaitForVisible(window, false));
+    EXPECT_TRUE(program.Running());
+
+    // A restarted shell announces itself; the program must still be reachable afterwards.
+    ::PostMessageA(window, ::RegisterWindowMessageA("TaskbarCreated"), 0, 0);
+    ::Sleep(500);
+    EXPECT_TRUE(program.Running());
+    EXPECT_TRUE(IconPresent(window));
+    PostIconMessage(window, kLeftButtonUp);
+    EXPECT_TRUE(WaitForVisible(window, true));
+    EXPECT_FALSE(::IsIconic(window));
+}
+
+// Opens the icon's menu, chooses Exit and returns the confirmation box (or nullptr).
+HWND AskToExit(const Program& program, HWND window) {
+    PostIconMessage(window, kRightButtonUp);
+    HWND menu = WaitForMenu(program.Id(), kUiTimeout);
+    EXPECT_NE(menu, nullptr) << "no pop-up menu";
+    if (menu == nullptr)
+        return nullptr;
+    ChooseMenuKey(menu, 'e');
+    HWND box = WaitForMessageBox(program.Id(), kUiTimeout);
+    EXPECT_NE(box, nullptr) << "no confirmation box";
+    return box;
+}
+
+TEST_F(ProgramTest, ExitFromTheIconsMenuAsksFirstAndEndsTheProgram) {
+    Program program;
+    HWND window = ShownWindow(program);
+    ASSERT_NE(window, nullptr);
+    Minimise(window);
+    ASSERT_TRUE(WaitForVisible(window, false));
+
+    HWND box = AskToExit(program, window);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(MessageBoxText(box), "Do you really want to close this application?");
+    PressButton(box, IDCANCEL);
+    EXPECT_TRUE(WaitUntil([&] { return !MessageBoxOpen(program.Id()); }, kUiTimeout));
+    ::Sleep(500);
+    EXPECT_TRUE(program.Running());
+    EXPECT_TRUE(IconPresent(window));
+
+    box = AskToExit(program, window);
+    ASSERT_NE(box, nullptr);
+    PressButton(box, IDOK);
+    EXPECT_TRUE(program.WaitForExit(kUiTimeout)) << "the program runs on after OK";
+    EXPECT_FALSE(IconPresent(window)) << "the icon outlives the program";
+}
+
+}  // namespace
+}  // namespace e2e

@@ -1,0 +1,57 @@
+#include "wine_path.h"
+
+#include <windows.h>
+
+#include <algorithm>
+
+namespace e2e {
+
+namespace {
+
+using DosFileNameFn = WCHAR*(CDECL*)(const char*);
+
+std::string Narrow(const WCHAR* wide) {
+    const int size = ::WideCharToMultiByte(CP_ACP, 0, wide, -1, nullptr, 0, nullptr, nullptr);
+    if (size <= 1)
+        return {};
+    std::string text(static_cast<std::size_t>(size), '\0');
+    ::WideCharToMultiByte(CP_ACP, 0, wide, -1, text.data(), size, nullptr, nullptr);
+    text.resize(static_cast<std::size_t>(size - 1));
+    return text;
+}
+
+// Wine's kernel32 export; absent on Windows, where the paths are DOS paths already.
+std::string WineDosPath(const std::string& unixPath) {
+    HMODULE kernel = ::GetModuleHandleA("kernel32.dll");
+    if (kernel == nullptr)
+        return {};
+    const auto convert = reinterpret_cast<DosFileNameFn>(
+        reinterpret_cast<void (*)()>(::GetProcAddress(kernel, "wine_get_dos_file_name")));
+    if (convert == nullptr)
+        return {};
+    WCHAR* wide = convert(unixPath.c_str());
+    if (wide == nullptr)
+        return {};
+    std::string path = Narrow(wide);
+    ::HeapFree(::GetProcessHeap(), 0, wide);
+    return path;
+}
+
+}  // namespace
+
+std::string DosPath(const std::string& unixPath) {
+    if (unixPath.empty() || unixPath.front() != '/')
+        return unixPath;
+    if (std::string path = WineDosPath(unixPath); !path.empty())
+        return path;
+    std::string path = "Z:" + unixPath;
+    std::replace(path.begin(), path.end(), '/', '\\');
+    return path;
+}
+
+std::string FolderOfPath(const std::string& path) {
+    const auto slash = path.find_last_of("\\/");
+    return slash == std::string::npos ? std::string(".") : path.substr(0, slash);
+}
+
+}  // namespace e2e
