@@ -10,7 +10,9 @@ namespace {
 
 constexpr std::int64_t kMsPerDay = 86'400'000;
 
-std::int64_t FloorDiv(std::int64_t a, std::int64_t b) { return a / b - ((a % b != 0) && ((a < 0) != (b < 0))); }
+std::int64_t FloorDiv(std::int64_t a, std::int64_t b) {
+    return a / b - ((a % b != 0) && ((a < 0) != (b < 0)));
+}
 
 std::string Describe(const platform::SystemTime& t) {
     return std::to_string(t.wYear) + "-" + std::to_string(t.wMonth) + "-" + std::to_string(t.wDay) +
@@ -26,7 +28,9 @@ ClockState& Clock() {
     return state;
 }
 
-void ResetClock() { Clock() = ClockState{}; }
+void ResetClock() {
+    Clock() = ClockState{};
+}
 
 std::int64_t DaysFromCivil(int year, int month, int day) {
     year -= month <= 2;
@@ -53,7 +57,8 @@ platform::SystemTime CivilFromMilliseconds(std::int64_t ms) {
     t.wYear = static_cast<std::uint16_t>(y);
     t.wMonth = static_cast<std::uint16_t>(m);
     t.wDay = static_cast<std::uint16_t>(d);
-    t.wDayOfWeek = static_cast<std::uint16_t>(((days + 4) % 7 + 7) % 7);  // 1970-01-01 was a Thursday
+    t.wDayOfWeek =
+        static_cast<std::uint16_t>(((days + 4) % 7 + 7) % 7);  // 1970-01-01 was a Thursday
     t.wHour = static_cast<std::uint16_t>(rest / 3'600'000);
     t.wMinute = static_cast<std::uint16_t>(rest / 60'000 % 60);
     t.wSecond = static_cast<std::uint16_t>(rest / 1000 % 60);
@@ -64,6 +69,13 @@ platform::SystemTime CivilFromMilliseconds(std::int64_t ms) {
 std::int64_t ToMilliseconds(const platform::SystemTime& t) {
     return DaysFromCivil(t.wYear, t.wMonth, t.wDay) * kMsPerDay + t.wHour * 3'600'000LL +
            t.wMinute * 60'000LL + t.wSecond * 1000LL + t.wMilliseconds;
+}
+
+platform::SystemTime DateTime(int year, int month, int day, int hour, int minute, int second,
+                              int milliseconds) {
+    const std::int64_t ms = DaysFromCivil(year, month, day) * kMsPerDay + hour * 3'600'000LL +
+                            minute * 60'000LL + second * 1000LL + milliseconds;
+    return CivilFromMilliseconds(ms);
 }
 
 void Advance(std::int64_t milliseconds) {
@@ -108,7 +120,8 @@ SystemTime GetSystemTime() {
 bool SetSystemTime(const SystemTime& time) {
     fake::Record("SetSystemTime " + fake::Describe(time));
     fake::Clock().setCalls.push_back(time);
-    if (fake::Clock().refuseSet) return false;
+    if (fake::Clock().refuseSet)
+        return false;
     fake::Clock().utc = time;
     return true;
 }
@@ -117,7 +130,8 @@ void Sleep(std::uint32_t milliseconds) {
     fake::Record("Sleep " + std::to_string(milliseconds));
     fake::Clock().sleptMilliseconds += milliseconds;
     fake::Advance(milliseconds);
-    if (fake::Clock().onSleep) fake::Clock().onSleep(milliseconds);
+    if (fake::Clock().onSleep)
+        fake::Clock().onSleep(milliseconds);
 }
 
 TimeOfDay LocalTimeOfDay() {
@@ -126,6 +140,8 @@ TimeOfDay LocalTimeOfDay() {
             static_cast<int>(ms / 1000 % 60)};
 }
 
-double SecondsSinceMidnight() { return static_cast<double>(LocalMillisecondsOfDay()) / 1000.0; }
+double SecondsSinceMidnight() {
+    return static_cast<double>(LocalMillisecondsOfDay()) / 1000.0;
+}
 
 }  // namespace platform

@@ -12,8 +12,8 @@ namespace fake {
 
 struct ClockState {
     platform::SystemTime utc{2026, 12, 1, 7, 12, 0, 0, 0};  // Monday 7 December 2026, 12:00 UTC
-    std::int64_t zoneOffsetSeconds = 0;  // local = UTC + this
-    bool refuseSet = false;              // the user lacks the right to change the time
+    std::int64_t zoneOffsetSeconds = 0;                     // local = UTC + this
+    bool refuseSet = false;  // the user lacks the right to change the time
     std::vector<platform::SystemTime> setCalls;
     std::uint64_t sleptMilliseconds = 0;
     std::function<void(std::uint32_t)> onSleep;  // runs after each Sleep has advanced the clock
@@ -35,5 +35,9 @@ void SetLocalTimeOfDay(int hour, int minute, int second, int milliseconds = 0);
 std::int64_t DaysFromCivil(int year, int month, int day);
 platform::SystemTime CivilFromMilliseconds(std::int64_t msSinceEpoch);
 std::int64_t ToMilliseconds(const platform::SystemTime& t);
+
+// A date and time with the day of week that the system would report for it.
+platform::SystemTime DateTime(int year, int month, int day, int hour, int minute, int second,
+                              int milliseconds = 0);
 
 }  // namespace fake

@@ -37,18 +37,6 @@ std::string PageOffBy(int seconds) {
     return Page(t.wHour, t.wMinute, t.wSecond);
 }
 
-platform::SystemTime Utc(int y, int mo, int d, int h, int mi, int s, int ms = 0) {
-    platform::SystemTime t{};
-    t.wYear = static_cast<std::uint16_t>(y);
-    t.wMonth = static_cast<std::uint16_t>(mo);
-    t.wDay = static_cast<std::uint16_t>(d);
-    t.wHour = static_cast<std::uint16_t>(h);
-    t.wMinute = static_cast<std::uint16_t>(mi);
-    t.wSecond = static_cast<std::uint16_t>(s);
-    t.wMilliseconds = static_cast<std::uint16_t>(ms);
-    return fake::CivilFromMilliseconds(fake::ToMilliseconds(t));  // with its day of week
-}
-
 class CheckSyncTest : public fake::FakePlatformTest {
   protected:
     static const Texts& Writes() { return fake::ControlOf(Control::lblInfo).textWrites; }
@@ -147,12 +135,12 @@ TEST_F(CheckSyncTest, ACompareNeverTouchesTheClockOrLastSyncTime) {
 }
 
 TEST_F(CheckSyncTest, ASetReplacesTheTimeOfDayAndReportsLocalTime) {
-    fake::Clock().utc = Utc(2026, 12, 7, 9, 0, 0, 432);
+    fake::Clock().utc = fake::DateTime(2026, 12, 7, 9, 0, 0, 432);
     fake::Clock().zoneOffsetSeconds = 3 * 3600;
     fake::Serve(Page(12, 4, 5));
     EXPECT_EQ(CheckOrSynchronize(false, false), SyncOutcome::Done);
     ASSERT_EQ(fake::Clock().setCalls.size(), 1u);
-    EXPECT_EQ(fake::Clock().setCalls[0], Utc(2026, 12, 7, 12, 4, 5, 432));
+    EXPECT_EQ(fake::Clock().setCalls[0], fake::DateTime(2026, 12, 7, 12, 4, 5, 432));
     EXPECT_EQ(Writes(), (Texts{kGetting, "Time updated succesfully! (3:04:05 PM)"}));
     EXPECT_FLOAT_EQ(LastSyncTime, 15 * 3600 + 4 * 60 + 5.432f);
     // The clock is read after the page has arrived.
@@ -178,29 +166,29 @@ TEST_F(CheckSyncTest, TheSuccessTextUsesTheTwelveHourClockAndTheUsersDesignators
 
 TEST_F(CheckSyncTest, ASetAcrossMidnightLandsOnTheNearestDate) {
     // The page says 23:30; an offset of -60 makes it 00:30, which is tomorrow at 23:50.
-    fake::Clock().utc = Utc(2026, 12, 7, 23, 50, 0, 250);
+    fake::Clock().utc = fake::DateTime(2026, 12, 7, 23, 50, 0, 250);
     OffsetMinutes = -60;
     fake::Serve(Page(23, 30, 0));
     CheckOrSynchronize(false, false);
-    EXPECT_EQ(fake::Clock().utc, Utc(2026, 12, 8, 0, 30, 0, 250));
+    EXPECT_EQ(fake::Clock().utc, fake::DateTime(2026, 12, 8, 0, 30, 0, 250));
 
-    fake::Clock().utc = Utc(2026, 12, 8, 0, 10, 0);
+    fake::Clock().utc = fake::DateTime(2026, 12, 8, 0, 10, 0);
     OffsetMinutes = 0;
     fake::Serve(Page(23, 55, 0));
     CheckOrSynchronize(false, false);
-    EXPECT_EQ(fake::Clock().utc, Utc(2026, 12, 7, 23, 55, 0));
+    EXPECT_EQ(fake::Clock().utc, fake::DateTime(2026, 12, 7, 23, 55, 0));
 
     const struct {
         platform::SystemTime clock;
         int h, m, s;
         platform::SystemTime expected;
     } cases[] = {
-        {Utc(2026, 11, 30, 23, 59, 59), 0, 0, 1, Utc(2026, 12, 1, 0, 0, 1)},
-        {Utc(2026, 12, 31, 23, 59, 58), 0, 0, 2, Utc(2027, 1, 1, 0, 0, 2)},
-        {Utc(2027, 1, 1, 0, 0, 1), 23, 59, 57, Utc(2026, 12, 31, 23, 59, 57)},
-        {Utc(2028, 2, 28, 23, 59, 59), 0, 0, 0, Utc(2028, 2, 29, 0, 0, 0)},
-        {Utc(2028, 2, 29, 23, 59, 59), 0, 0, 0, Utc(2028, 3, 1, 0, 0, 0)},
-        {Utc(2028, 3, 1, 0, 0, 0), 23, 59, 59, Utc(2028, 2, 29, 23, 59, 59)},
+        {fake::DateTime(2026, 11, 30, 23, 59, 59), 0, 0, 1, fake::DateTime(2026, 12, 1, 0, 0, 1)},
+        {fake::DateTime(2026, 12, 31, 23, 59, 58), 0, 0, 2, fake::DateTime(2027, 1, 1, 0, 0, 2)},
+        {fake::DateTime(2027, 1, 1, 0, 0, 1), 23, 59, 57, fake::DateTime(2026, 12, 31, 23, 59, 57)},
+        {fake::DateTime(2028, 2, 28, 23, 59, 59), 0, 0, 0, fake::DateTime(2028, 2, 29, 0, 0, 0)},
+        {fake::DateTime(2028, 2, 29, 23, 59, 59), 0, 0, 0, fake::DateTime(2028, 3, 1, 0, 0, 0)},
+        {fake::DateTime(2028, 3, 1, 0, 0, 0), 23, 59, 59, fake::DateTime(2028, 2, 29, 23, 59, 59)},
     };
     for (const auto& c : cases) {
         fake::Clock().utc = c.clock;
