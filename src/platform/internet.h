@@ -8,7 +8,7 @@ namespace platform {
 
 using InternetHandle = std::uintptr_t;  // 0 = none
 
-inline constexpr std::uint32_t kInternetOpenTypeProxy = 3;      // INTERNET_OPEN_TYPE_PROXY
+inline constexpr std::uint32_t kInternetOpenTypeProxy = 3;        // INTERNET_OPEN_TYPE_PROXY
 inline constexpr std::uint32_t kInternetFlagReload = 0x80000000;  // INTERNET_FLAG_RELOAD
 
 InternetHandle InternetOpenA(const char* agent, std::uint32_t accessType, const char* proxyName,

@@ -12,10 +12,10 @@ using RegKey = std::uintptr_t;  // 0 = none
 inline constexpr RegKey kHkeyCurrentUser = 0x80000001;
 inline constexpr RegKey kHkeyLocalMachine = 0x80000002;
 
-inline constexpr std::uint32_t kKeySetValue = 0x0002;     // KEY_SET_VALUE
-inline constexpr std::uint32_t kKeyQueryValue = 0x0001;   // KEY_QUERY_VALUE
-inline constexpr std::uint32_t kRegSz = 1;                // REG_SZ
-inline constexpr std::uint32_t kRegDword = 4;             // REG_DWORD
+inline constexpr std::uint32_t kKeySetValue = 0x0002;    // KEY_SET_VALUE
+inline constexpr std::uint32_t kKeyQueryValue = 0x0001;  // KEY_QUERY_VALUE
+inline constexpr std::uint32_t kRegSz = 1;               // REG_SZ
+inline constexpr std::uint32_t kRegDword = 4;            // REG_DWORD
 inline constexpr long kErrorSuccess = 0;
 inline constexpr long kErrorFileNotFound = 2;
 inline constexpr long kErrorAccessDenied = 5;

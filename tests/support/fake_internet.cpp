@@ -26,7 +26,9 @@ platform::InternetHandle& NextHandle() {
     return next;
 }
 
-std::string Quote(const char* s) { return s ? "\"" + std::string(s) + "\"" : "null"; }
+std::string Quote(const char* s) {
+    return s ? "\"" + std::string(s) + "\"" : "null";
+}
 
 }  // namespace
 
@@ -41,8 +43,12 @@ void ResetInternet() {
     NextHandle() = 0x100;
 }
 
-void Serve(std::string body) { Internet().downloads.push_back({std::move(body), -1, {}}); }
-void ServeNothing() { Internet().downloads.push_back({std::nullopt, -1, {}}); }
+void Serve(std::string body) {
+    Internet().downloads.push_back({std::move(body), -1, {}});
+}
+void ServeNothing() {
+    Internet().downloads.push_back({std::nullopt, -1, {}});
+}
 
 }  // namespace fake
 
@@ -54,7 +60,8 @@ InternetHandle InternetOpenA(const char* agent, std::uint32_t accessType, const 
                  fake::Quote(proxyName) + " " + fake::Quote(proxyBypass) + " " +
                  std::to_string(flags));
     fake::Internet().agents.push_back(agent ? agent : "");
-    if (fake::Internet().openFails) return 0;
+    if (fake::Internet().openFails)
+        return 0;
     const InternetHandle h = fake::NextHandle()++;
     fake::Handles()[h] = std::nullopt;
     ++fake::Internet().openHandles;
@@ -70,11 +77,14 @@ InternetHandle InternetOpenUrlA(InternetHandle internet, const char* url, const 
     auto& net = fake::Internet();
     net.urls.push_back(url ? url : "");
     ++net.opens;
-    if (!fake::Handles().contains(internet) || net.downloads.empty()) return 0;
+    if (!fake::Handles().contains(internet) || net.downloads.empty())
+        return 0;
     fake::Download d = std::move(net.downloads.front());
     net.downloads.pop_front();
-    if (d.onOpen) d.onOpen();
-    if (!d.body) return 0;
+    if (d.onOpen)
+        d.onOpen();
+    if (!d.body)
+        return 0;
     const InternetHandle h = fake::NextHandle()++;
     fake::Handles()[h] = fake::Request{std::move(d)};
     ++net.openHandles;
@@ -93,9 +103,11 @@ bool InternetReadFile(InternetHandle handle, void* buffer, std::uint32_t bytesTo
     fake::Record("InternetReadFile " + std::to_string(handle) + " " + std::to_string(bytesToRead));
     *bytesRead = 0;
     auto it = fake::Handles().find(handle);
-    if (it == fake::Handles().end() || !it->second) return false;
+    if (it == fake::Handles().end() || !it->second)
+        return false;
     fake::Request& r = *it->second;
-    if (r.reads++ == r.download.failingRead) return false;
+    if (r.reads++ == r.download.failingRead)
+        return false;
     const std::string& body = *r.download.body;
     const std::size_t n = std::min<std::size_t>(bytesToRead, body.size() - r.offset);
     std::memcpy(buffer, body.data() + r.offset, n);
@@ -106,7 +118,8 @@ bool InternetReadFile(InternetHandle handle, void* buffer, std::uint32_t bytesTo
 
 bool InternetCloseHandle(InternetHandle handle) {
     fake::Record("InternetCloseHandle " + std::to_string(handle));
-    if (fake::Handles().erase(handle) == 0) return false;
+    if (fake::Handles().erase(handle) == 0)
+        return false;
     --fake::Internet().openHandles;
     return true;
 }

@@ -19,11 +19,11 @@ struct Download {
 };
 
 struct InternetState {
-    bool openFails = false;  // InternetOpenA returns 0
+    bool openFails = false;          // InternetOpenA returns 0
     std::deque<Download> downloads;  // none left: the URL cannot be opened
     std::vector<std::string> agents, urls;
-    int opens = 0;         // InternetOpenUrlA calls
-    int openHandles = 0;   // handles not yet closed
+    int opens = 0;        // InternetOpenUrlA calls
+    int openHandles = 0;  // handles not yet closed
     std::uint32_t timeoutMs = 0;
 };
 

@@ -11,16 +11,26 @@ LocaleState& Locale() {
     return state;
 }
 
-void ResetLocale() { Locale() = LocaleState{}; }
+void ResetLocale() {
+    Locale() = LocaleState{};
+}
 
 }  // namespace fake
 
 namespace platform {
 
-std::string DecimalSeparator() { return fake::Locale().decimalSeparator; }
-std::string ThousandSeparator() { return fake::Locale().thousandSeparator; }
-std::string AmDesignator() { return fake::Locale().am; }
-std::string PmDesignator() { return fake::Locale().pm; }
+std::string DecimalSeparator() {
+    return fake::Locale().decimalSeparator;
+}
+std::string ThousandSeparator() {
+    return fake::Locale().thousandSeparator;
+}
+std::string AmDesignator() {
+    return fake::Locale().am;
+}
+std::string PmDesignator() {
+    return fake::Locale().pm;
+}
 
 std::string FormatLongTime(const TimeOfDay& t) {
     char text[32];

@@ -14,13 +14,16 @@ inline std::vector<std::string>& Log() {
     return log;
 }
 
-inline void Record(std::string entry) { Log().push_back(std::move(entry)); }
+inline void Record(std::string entry) {
+    Log().push_back(std::move(entry));
+}
 
 // The entries that start with prefix, in order.
 inline std::vector<std::string> LogOf(std::string_view prefix) {
     std::vector<std::string> out;
     for (const auto& e : Log())
-        if (e.starts_with(prefix)) out.push_back(e);
+        if (e.starts_with(prefix))
+            out.push_back(e);
     return out;
 }
 

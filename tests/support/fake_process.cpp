@@ -9,7 +9,9 @@ ProcessState& Process() {
     return state;
 }
 
-void ResetProcess() { Process() = ProcessState{}; }
+void ResetProcess() {
+    Process() = ProcessState{};
+}
 
 }  // namespace fake
 
@@ -21,9 +23,13 @@ bool ClaimSingleInstance() {
     return !fake::Process().otherInstanceRunning;
 }
 
-std::string ExecutablePath() { return fake::Process().executablePath; }
+std::string ExecutablePath() {
+    return fake::Process().executablePath;
+}
 
-std::optional<VersionNumbers> ProgramVersion() { return fake::Process().version; }
+std::optional<VersionNumbers> ProgramVersion() {
+    return fake::Process().version;
+}
 
 void ExitProcessNow() {
     fake::Record("ExitProcessNow");

@@ -26,8 +26,10 @@ platform::RegKey& NextKey() {
 }
 
 std::string RootName(platform::RegKey root) {
-    if (root == platform::kHkeyCurrentUser) return "HKCU";
-    if (root == platform::kHkeyLocalMachine) return "HKLM";
+    if (root == platform::kHkeyCurrentUser)
+        return "HKCU";
+    if (root == platform::kHkeyLocalMachine)
+        return "HKLM";
     auto it = OpenKeys().find(root);
     return it == OpenKeys().end() ? "" : it->second;
 }
@@ -62,17 +64,21 @@ void ResetRegistry() {
 
 std::optional<RegValue> ValueAt(const std::string& keyPath, const std::string& valueName) {
     auto key = FindKey(keyPath);
-    if (key == Registry().keys.end()) return std::nullopt;
+    if (key == Registry().keys.end())
+        return std::nullopt;
     auto v = key->second.find(Lower(valueName));
-    if (v == key->second.end()) return std::nullopt;
+    if (v == key->second.end())
+        return std::nullopt;
     return v->second;
 }
 
 std::optional<std::string> StringAt(const std::string& keyPath, const std::string& valueName) {
     auto v = ValueAt(keyPath, valueName);
-    if (!v || v->type != platform::kRegSz) return std::nullopt;
+    if (!v || v->type != platform::kRegSz)
+        return std::nullopt;
     std::string text = v->data;
-    if (!text.empty() && text.back() == '\0') text.pop_back();
+    if (!text.empty() && text.back() == '\0')
+        text.pop_back();
     return text;
 }
 
@@ -82,9 +88,13 @@ void PutString(const std::string& keyPath, const std::string& valueName, const s
     values[Lower(valueName)] = {platform::kRegSz, text + '\0'};
 }
 
-bool KeyExists(const std::string& keyPath) { return FindKey(keyPath) != Registry().keys.end(); }
+bool KeyExists(const std::string& keyPath) {
+    return FindKey(keyPath) != Registry().keys.end();
+}
 
-std::size_t OpenHandleCount() { return OpenKeys().size(); }
+std::size_t OpenHandleCount() {
+    return OpenKeys().size();
+}
 
 }  // namespace fake
 
@@ -96,9 +106,11 @@ long RegOpenKeyExA(RegKey root, const char* subKey, std::uint32_t options, std::
     fake::Record("RegOpenKeyExA " + path + " " + std::to_string(options) + " " +
                  std::to_string(access));
     *result = 0;
-    if (fake::RootName(root).empty()) return kErrorInvalidHandle;
+    if (fake::RootName(root).empty())
+        return kErrorInvalidHandle;
     auto key = fake::FindKey(path);
-    if (key == fake::Registry().keys.end()) return kErrorFileNotFound;
+    if (key == fake::Registry().keys.end())
+        return kErrorFileNotFound;
     if ((access & kKeySetValue) && fake::Registry().writeDenied.contains(fake::Lower(path)))
         return kErrorAccessDenied;
     *result = fake::OpenHandle(key->first);
@@ -109,7 +121,8 @@ long RegCreateKeyExA(RegKey root, const char* subKey, std::uint32_t access, RegK
     const std::string path = fake::RootName(root) + "\\" + subKey;
     fake::Record("RegCreateKeyExA " + path + " " + std::to_string(access));
     *result = 0;
-    if (fake::RootName(root).empty()) return kErrorInvalidHandle;
+    if (fake::RootName(root).empty())
+        return kErrorInvalidHandle;
     if ((access & kKeySetValue) && fake::Registry().writeDenied.contains(fake::Lower(path)))
         return kErrorAccessDenied;
     auto key = fake::FindKey(path);
@@ -123,12 +136,15 @@ long RegCreateKeyExA(RegKey root, const char* subKey, std::uint32_t access, RegK
 
 long RegQueryValueExA(RegKey key, const char* valueName, std::uint32_t* type, std::string* data) {
     auto open = fake::OpenKeys().find(key);
-    fake::Record("RegQueryValueExA " + (open == fake::OpenKeys().end() ? "?" : open->second) +
-                 " " + valueName);
-    if (open == fake::OpenKeys().end()) return kErrorInvalidHandle;
-    if (fake::Registry().queriesFail) return kErrorAccessDenied;
+    fake::Record("RegQueryValueExA " + (open == fake::OpenKeys().end() ? "?" : open->second) + " " +
+                 valueName);
+    if (open == fake::OpenKeys().end())
+        return kErrorInvalidHandle;
+    if (fake::Registry().queriesFail)
+        return kErrorAccessDenied;
     auto value = fake::ValueAt(open->second, valueName);
-    if (!value) return kErrorFileNotFound;
+    if (!value)
+        return kErrorFileNotFound;
     *type = value->type;
     *data = value->data;
     return kErrorSuccess;
@@ -142,8 +158,10 @@ long RegSetValueExA(RegKey key, const char* valueName, std::uint32_t reserved, s
     fake::Record("RegSetValueExA " + (path.empty() ? "?" : path) + " " + valueName + " " +
                  std::to_string(type) + " " + std::to_string(size));
     fake::Registry().setCalls.push_back({key, path, valueName, reserved, type, bytes, size});
-    if (path.empty()) return kErrorInvalidHandle;
-    if (fake::Registry().failingSets.contains(fake::Lower(valueName))) return kErrorAccessDenied;
+    if (path.empty())
+        return kErrorInvalidHandle;
+    if (fake::Registry().failingSets.contains(fake::Lower(valueName)))
+        return kErrorAccessDenied;
     fake::FindKey(path)->second[fake::Lower(valueName)] = {type, bytes};
     return kErrorSuccess;
 }

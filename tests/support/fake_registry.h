@@ -42,7 +42,8 @@ RegistryState& Registry();
 // Empty but for the two Run keys, which every Windows has.
 void ResetRegistry();
 
-inline constexpr const char* kRunKeyMachine = R"(HKLM\Software\Microsoft\Windows\CurrentVersion\Run)";
+inline constexpr const char* kRunKeyMachine =
+    R"(HKLM\Software\Microsoft\Windows\CurrentVersion\Run)";
 inline constexpr const char* kRunKeyUser = R"(HKCU\Software\Microsoft\Windows\CurrentVersion\Run)";
 inline constexpr const char* kStoreKey = R"(HKCU\Software\Velmora\Chronalign\General)";
 

@@ -9,7 +9,9 @@ ShellState& Shell() {
     return state;
 }
 
-void ResetShell() { Shell() = ShellState{}; }
+void ResetShell() {
+    Shell() = ShellState{};
+}
 
 }  // namespace fake
 

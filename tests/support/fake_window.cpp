@@ -24,7 +24,9 @@ ControlState& ControlOf(platform::Control control) {
     return Window().controls[static_cast<std::size_t>(control)];
 }
 
-void Post(std::function<void()> event) { Window().events.push_back(std::move(event)); }
+void Post(std::function<void()> event) {
+    Window().events.push_back(std::move(event));
+}
 
 void RunPendingEvents() {
     while (!Window().events.empty()) {
@@ -44,11 +46,14 @@ void LoadMainWindow() {
     chronalign::Form_Load();
 }
 
-int GetWindowState() { return fake::Window().state; }
+int GetWindowState() {
+    return fake::Window().state;
+}
 
 void SetWindowState(int state) {
     fake::Record("SetWindowState " + std::to_string(state));
-    if (fake::Window().state == state) return;
+    if (fake::Window().state == state)
+        return;
     fake::Window().state = state;
     fake::Post(chronalign::Form_Resize);
 }
@@ -63,13 +68,23 @@ void HideMainWindow() {
     fake::Window().visible = false;
 }
 
-bool IsMainWindowVisible() { return fake::Window().visible; }
+bool IsMainWindowVisible() {
+    return fake::Window().visible;
+}
 
-std::uint32_t MainWindowHandle() { return fake::Window().handle; }
-std::uint32_t MainWindowIcon() { return fake::Window().icon; }
+std::uint32_t MainWindowHandle() {
+    return fake::Window().handle;
+}
+std::uint32_t MainWindowIcon() {
+    return fake::Window().icon;
+}
 
-int ScaleMode() { return fake::Window().scaleMode; }
-double TwipsPerPixelX() { return fake::Window().twipsPerPixelX; }
+int ScaleMode() {
+    return fake::Window().scaleMode;
+}
+double TwipsPerPixelX() {
+    return fake::Window().twipsPerPixelX;
+}
 
 void DoEvents() {
     fake::Record("DoEvents");
@@ -94,7 +109,8 @@ int MessageBoxOkCancel(std::string_view text, std::string_view title) {
 
 void PopupTrayMenu() {
     fake::Record("PopupTrayMenu");
-    if (auto choice = std::move(fake::Window().menuChoice)) choice();
+    if (auto choice = std::move(fake::Window().menuChoice))
+        choice();
 }
 
 bool SetForegroundWindow(std::uint32_t window) {
@@ -102,7 +118,9 @@ bool SetForegroundWindow(std::uint32_t window) {
     return true;
 }
 
-std::string GetText(Control control) { return fake::ControlOf(control).text; }
+std::string GetText(Control control) {
+    return fake::ControlOf(control).text;
+}
 
 void SetText(Control control, std::string_view text) {
     auto& c = fake::ControlOf(control);
@@ -110,24 +128,32 @@ void SetText(Control control, std::string_view text) {
     c.textWrites.emplace_back(text);
 }
 
-int GetValue(Control control) { return fake::ControlOf(control).value; }
+int GetValue(Control control) {
+    return fake::ControlOf(control).value;
+}
 
 void SetValue(Control control, int value) {
-    if (value >= 0 && value <= 2) fake::ControlOf(control).value = value;
+    if (value >= 0 && value <= 2)
+        fake::ControlOf(control).value = value;
 }
 
 void AddItem(Control control, std::string_view text) {
     fake::ControlOf(control).items.emplace_back(text);
 }
 
-int GetListIndex(Control control) { return fake::ControlOf(control).listIndex; }
+int GetListIndex(Control control) {
+    return fake::ControlOf(control).listIndex;
+}
 
 void SetListIndex(Control control, int index) {
     auto& c = fake::ControlOf(control);
-    if (index >= -1 && index < static_cast<int>(c.items.size())) c.listIndex = index;
+    if (index >= -1 && index < static_cast<int>(c.items.size()))
+        c.listIndex = index;
 }
 
-std::uint32_t GetForeColor(Control control) { return fake::ControlOf(control).foreColor; }
+std::uint32_t GetForeColor(Control control) {
+    return fake::ControlOf(control).foreColor;
+}
 
 void SetForeColor(Control control, std::uint32_t color) {
     fake::ControlOf(control).foreColor = color;

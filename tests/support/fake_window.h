@@ -35,8 +35,8 @@ struct WindowState {
     std::array<ControlState, platform::kControlCount> controls;
     std::deque<std::function<void()>> events;  // waiting for the next DoEvents
     int doEvents = 0;
-    int messageBoxAnswer = 1;                   // what the user presses: 1 OK, 2 Cancel
-    std::function<void()> menuChoice;           // the item the user picks from the pop-up menu
+    int messageBoxAnswer = 1;          // what the user presses: 1 OK, 2 Cancel
+    std::function<void()> menuChoice;  // the item the user picks from the pop-up menu
 };
 
 WindowState& Window();

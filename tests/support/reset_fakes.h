@@ -37,7 +37,7 @@ inline void ResetAll() {
 
 // A test fixture that starts every test from a fresh program on a fresh fake machine.
 class FakePlatformTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { ResetAll(); }
 };
 
