@@ -3,7 +3,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
-#include <optional>
 #include <string_view>
 
 #include "platform/clock.h"
@@ -11,7 +10,7 @@
 #include "platform/window.h"
 #include "settings/store.h"
 #include "sync/server_time.h"
-#include "sync/time_of_day.h"
+#include "sync/sync_core.h"
 #include "sync/url_text.h"
 
 namespace chronalign {
@@ -35,6 +34,13 @@ void Status(std::string_view text) {
     platform::SetText(Control::lblInfo, text);
 }
 
+// One confirming look before a difference is reported; it writes its own outcome.
+SyncOutcome Recheck() {
+    platform::DoEvents();
+    platform::Sleep(kRecheckPause);
+    return CheckOrSynchronize(true, true);
+}
+
 // "h:mm:ss AMPM": the 12-hour clock, the hours 0 and 12 both showing as 12.
 std::string AmPmTime(const platform::TimeOfDay& t) {
     const int hour = t.hour % 12 == 0 ? 12 : t.hour % 12;
@@ -43,47 +49,44 @@ std::string AmPmTime(const platform::TimeOfDay& t) {
     return digits + (t.hour < 12 ? platform::AmDesignator() : platform::PmDesignator());
 }
 
-SyncOutcome SetClock(const platform::SystemTime& clock, const ServerTime& server) {
-    const std::int32_t seconds = 3600 * server.hour + 60 * server.minute + server.second;
-    const bool accepted = platform::SetSystemTime(WithNearestTimeOfDay(clock, seconds));
-    if (accepted)
-        Status("Time updated succesfully! (" + AmPmTime(platform::LocalTimeOfDay()) + ")");
-    else
-        Status(kSetRefused);
-    // Written whether or not the system took the time: the schedule counts attempts to set.
+// Written whether or not the system took the time: the schedule counts attempts to set.
+void MarkClockSet() {
     LastSyncTime = static_cast<float>(platform::SecondsSinceMidnight());
-    return accepted ? SyncOutcome::Done : SyncOutcome::SetRefused;
 }
 
-SyncOutcome Compare(const platform::SystemTime& clock, const ServerTime& server, bool bRecheck) {
-    const std::int32_t serverSeconds = 3600 * server.hour + 60 * server.minute + server.second;
-    const std::int32_t d = ShortWayRound(SecondsOfDay(clock) - serverSeconds);
-    if (std::abs(d) <= kTolerance) {
-        Status(kTimeOk);
-        return SyncOutcome::Done;
+// The outcome of one run on the status line, and LastSyncTime after a clock set.
+SyncOutcome Report(const SyncResult& result, bool bRecheck) {
+    switch (result.outcome) {
+        case SyncOutcome::NoServerTime:
+            Status(kNoTime);
+            break;
+        case SyncOutcome::Compared:
+            if (std::abs(result.difference) <= kTolerance)
+                Status(kTimeOk);
+            else if (bRecheck)
+                Status("Local time inaccurate - difference is " +
+                       std::to_string(std::abs(result.difference)) + " seconds!");
+            else
+                return Recheck();
+            break;
+        case SyncOutcome::SetAccepted:
+            Status("Time updated succesfully! (" + AmPmTime(platform::LocalTimeOfDay()) + ")");
+            MarkClockSet();
+            break;
+        case SyncOutcome::SetRefused:
+            Status(kSetRefused);
+            MarkClockSet();
+            break;
     }
-    if (bRecheck) {
-        Status("Local time inaccurate - difference is " + std::to_string(std::abs(d)) +
-               " seconds!");
-        return SyncOutcome::Done;
-    }
-    // One confirming look before a difference is reported; it writes its own outcome.
-    platform::DoEvents();
-    platform::Sleep(kRecheckPause);
-    return CheckOrSynchronize(true, true);
+    return result.outcome;
 }
 
 SyncOutcome Run(bool bCheckOnly, bool bRecheck) {
     Status(kGettingTime);
     platform::DoEvents();  // paint the text before the download blocks the thread
-    const std::optional<ServerTime> server =
-        ExtractServerTime(GetUrlText(TimePageAddress()), OffsetMinutes);
-    if (!server) {
-        Status(kNoTime);
-        return SyncOutcome::NoServerTime;
-    }
-    const platform::SystemTime clock = platform::GetSystemTime();  // after the page arrived
-    return bCheckOnly ? Compare(clock, *server, bRecheck) : SetClock(clock, *server);
+    const SyncResult result = SyncWithTimePage(GetUrlText, TimePageAddress(), OffsetMinutes,
+                                               bCheckOnly ? SyncAction::Compare : SyncAction::Set);
+    return Report(result, bRecheck);
 }
 
 }  // namespace

@@ -3,6 +3,8 @@
 
 #include <string>
 
+#include "sync/sync_core.h"
+
 namespace chronalign {
 
 // Seconds since local midnight right after the last clock-setting call of this run; 0 until
@@ -13,16 +15,9 @@ extern float LastSyncTime;
 // maker's time page.
 std::string TimePageAddress();
 
-// How a run ended, for a caller that retries (the automatic schedule); the status line has
-// told the user already.
-enum class SyncOutcome {
-    Done,          // compared, or the clock was set
-    NoServerTime,  // no time from the page: nothing compared, nothing set
-    SetRefused,    // the system refused the new time
-};
-
 // bCheckOnly: compare and report (true) or set the clock (false). bRecheck: this run is the
-// confirming re-check of a compare. Every outcome goes to the status line.
+// confirming re-check of a compare. Every outcome goes to the status line; the result
+// tells a caller that retries (the automatic schedule) how the last run ended.
 SyncOutcome CheckOrSynchronize(bool bCheckOnly, bool bRecheck);
 
 }  // namespace chronalign

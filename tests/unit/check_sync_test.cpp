@@ -65,7 +65,7 @@ TEST_F(CheckSyncTest, WithinOneSecondEitherWayIsOkAtOnce) {
         fake::ResetAll();
         fake::Clock().utc.wMilliseconds = 900;  // milliseconds play no part
         fake::Serve(PageOffBy(off));
-        EXPECT_EQ(CheckOrSynchronize(true, false), SyncOutcome::Done);
+        EXPECT_EQ(CheckOrSynchronize(true, false), SyncOutcome::Compared);
         EXPECT_EQ(Writes(), (Texts{kGetting, kOk})) << off;
         EXPECT_EQ(fake::Internet().opens, 1) << off;
         EXPECT_EQ(fake::Clock().sleptMilliseconds, 0u) << off;
@@ -138,7 +138,7 @@ TEST_F(CheckSyncTest, ASetReplacesTheTimeOfDayAndReportsLocalTime) {
     fake::Clock().utc = fake::DateTime(2026, 12, 7, 9, 0, 0, 432);
     fake::Clock().zoneOffsetSeconds = 3 * 3600;
     fake::Serve(Page(12, 4, 5));
-    EXPECT_EQ(CheckOrSynchronize(false, false), SyncOutcome::Done);
+    EXPECT_EQ(CheckOrSynchronize(false, false), SyncOutcome::SetAccepted);
     ASSERT_EQ(fake::Clock().setCalls.size(), 1u);
     EXPECT_EQ(fake::Clock().setCalls[0], fake::DateTime(2026, 12, 7, 12, 4, 5, 432));
     EXPECT_EQ(Writes(), (Texts{kGetting, "Time updated succesfully! (3:04:05 PM)"}));
@@ -227,6 +227,13 @@ TEST_F(CheckSyncTest, NoTimeFromTheServerChangesNothing) {
         }
         EXPECT_TRUE(fake::LogOf("GetSystemTime").empty());
     }
+    // A time no day holds: nothing to set the clock from.
+    fake::ResetInternet();
+    std::string outOfDay = Page(12, 0, 0);
+    outOfDay.replace(outOfDay.find(" UTC") - 8, 8, "99:99:99");
+    fake::Serve(outOfDay);
+    EXPECT_EQ(CheckOrSynchronize(false, false), SyncOutcome::NoServerTime);
+    EXPECT_EQ(Status(), kNoTime);
     EXPECT_TRUE(fake::Clock().setCalls.empty());
     EXPECT_EQ(LastSyncTime, 1234.5f);
 

@@ -1,0 +1,37 @@
+#include "sync/sync_core.h"
+
+#include <optional>
+
+#include "sync/server_time.h"
+#include "sync/time_of_day.h"
+
+namespace chronalign {
+
+namespace {
+
+std::int32_t SecondsOf(const ServerTime& t) {
+    return 3600 * t.hour + 60 * t.minute + t.second;
+}
+
+// Only a malformed page, or an offset beyond the list's, leaves the time outside one day; such
+// a time is no reason to move the clock.
+bool WithinOneDay(const ServerTime& t) {
+    return t.hour >= 0 && t.hour <= 23;
+}
+
+}  // namespace
+
+SyncResult SyncWithTimePage(PageFetch fetch, const std::string& address,
+                            std::int16_t offsetMinutes, SyncAction action) {
+    const std::optional<ServerTime> server = ExtractServerTime(fetch(address), offsetMinutes);
+    if (!server || (action == SyncAction::Set && !WithinOneDay(*server)))
+        return {};
+    const platform::SystemTime clock = platform::GetSystemTime();  // after the page arrived
+    if (action == SyncAction::Compare)
+        return {SyncOutcome::Compared, ShortWayRound(SecondsOfDay(clock) - SecondsOf(*server)), {}};
+    const platform::SystemTime wanted = WithNearestTimeOfDay(clock, SecondsOf(*server));
+    const bool accepted = platform::SetSystemTime(wanted);
+    return {accepted ? SyncOutcome::SetAccepted : SyncOutcome::SetRefused, 0, wanted};
+}
+
+}  // namespace chronalign
