@@ -26,16 +26,25 @@ class ProgramTest : public testing::Test {
         for (const char* name : {"Interval", "Auto", "AutoRun", "Offset"}) DeleteSetting(name);
     }
 
-    // The program's main window once it is shown; nullptr (and a failure) otherwise.
+    // The program's main window once its start-up is over and it is shown; nullptr (and a
+    // failure) otherwise. The load shows the window minimised for a moment before it hides it,
+    // so "visible" alone is no sign that the start-up is done.
     static HWND ShownWindow(const Program& program) {
         EXPECT_TRUE(program.Started()) << "cannot start " << CHRONALIGN_EXE;
         HWND window = program.WaitForMainWindow(kStartTimeout);
         EXPECT_NE(window, nullptr) << "no window of class ChronalignMain";
         if (window == nullptr)
             return nullptr;
-        EXPECT_TRUE(WaitUntil([&] { return ::IsWindowVisible(window) != FALSE; }, kUiTimeout))
-            << "the window is not shown";
+        // The first tick writes the clock, and the timer starts only at the start-up's end.
+        EXPECT_TRUE(WaitUntil([&] { return StartUpOver(window); }, kStartTimeout))
+            << "the clock still reads \"" << Text(window, platform::Control::lblTime) << '"';
+        EXPECT_TRUE(WaitForShown(window)) << "the window is not shown";
         return window;
+    }
+
+    static bool StartUpOver(HWND window) {
+        const std::string clock = Text(window, platform::Control::lblTime);
+        return !clock.empty() && clock != "#";
     }
 
     static std::string Text(HWND window, platform::Control control) {
@@ -47,9 +56,14 @@ class ProgramTest : public testing::Test {
         return WaitUntil([&] { return Text(window, control) == text; }, timeout);
     }
 
-    static bool WaitForVisible(HWND window, bool visible) {
-        return WaitUntil([&] { return (::IsWindowVisible(window) != FALSE) == visible; },
+    // Shown and not minimised, as the user can work with it.
+    static bool WaitForShown(HWND window) {
+        return WaitUntil([&] { return ::IsWindowVisible(window) && !::IsIconic(window); },
                          kUiTimeout);
+    }
+
+    static bool WaitForHidden(HWND window) {
+        return WaitUntil([&] { return !::IsWindowVisible(window); }, kUiTimeout);
     }
 
     SettingsBackup backup_;  // first made, last undone

@@ -73,6 +73,8 @@ bool WriteBmp(const std::string& path, const BITMAPINFOHEADER& header,
 }  // namespace
 
 bool SaveWindowPicture(HWND window, const std::string& path) {
+    // What waits to be painted is painted first: the window answers before this goes on.
+    ::RedrawWindow(window, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
     RECT box{};
     if (!::GetWindowRect(window, &box) || box.right <= box.left || box.bottom <= box.top)
         return false;

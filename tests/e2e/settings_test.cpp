@@ -33,7 +33,7 @@ TEST_F(ProgramTest, WhatTheUserChangedIsSavedAndTheNextRunLoadsIt) {
                               kUiTimeout));
         EXPECT_TRUE(SetTextOf(ControlOf(window, Control::txtInterval), "45"));
         ::PostMessageA(window, WM_SYSCOMMAND, SC_MINIMIZE, 0);
-        ASSERT_TRUE(WaitForVisible(window, false));
+        ASSERT_TRUE(WaitForHidden(window));
         // Ticking a box and typing do not save by themselves; leaving must not lose them.
         EXPECT_EQ(ReadSetting("Auto"), std::nullopt);
         ASSERT_TRUE(ExitThroughTheMenu(program, window));

@@ -53,7 +53,6 @@ TEST_F(ProgramTest, CheckFindsTheClockRightAgainstTheTimePage) {
     }
 
     // The window as the user now sees it, for a person to look at.
-    ::Sleep(300);  // the status line's repaint
     EXPECT_TRUE(SaveWindowPicture(window, DosPath(E2E_SCREENSHOT))) << E2E_SCREENSHOT;
 }
 
