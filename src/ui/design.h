@@ -55,6 +55,7 @@ struct FormDesign {
 };
 
 inline constexpr const char* kFontFace = "Verdana";
+inline constexpr int kFontCharset = 0;  // every font of the window
 
 extern const FormDesign kFrmMainForm;
 extern const std::array<ControlDesign, platform::kControlCount> kFrmMainControls;

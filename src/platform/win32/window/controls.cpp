@@ -109,7 +109,7 @@ void StackInTabOrder() {
 HFONT MakeFont(const ControlDesign& d, UINT dpi) {
     const double points = d.font.points > 0 ? d.font.points : kFrameFontPoints;
     return ::CreateFontA(FontHeight(points, dpi), 0, 0, 0, d.font.weight, d.font.italic,
-                         d.font.underline, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                         d.font.underline, FALSE, chronalign::kFontCharset, OUT_DEFAULT_PRECIS,
                          CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH | FF_SWISS,
                          chronalign::kFontFace);
 }
