@@ -161,8 +161,10 @@ void PopupTrayMenu() {
         return;
     POINT at{};
     ::GetCursorPos(&at);
-    const UINT chosen = static_cast<UINT>(::TrackPopupMenu(
-        ui.trayMenu, TPM_RETURNCMD | TPM_RIGHTBUTTON, at.x, at.y, 0, ui.window, nullptr));
+    // Shown with the default flags; the choice comes back here rather than as a message, so
+    // that its handler has run when this returns.
+    const UINT chosen = static_cast<UINT>(
+        ::TrackPopupMenu(ui.trayMenu, TPM_RETURNCMD, at.x, at.y, 0, ui.window, nullptr));
     // Without it the menu would not close at the next click elsewhere.
     ::PostMessageA(ui.window, WM_NULL, 0, 0);
     if (chosen == win32::kMenuRestoreId)
