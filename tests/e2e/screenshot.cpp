@@ -72,6 +72,27 @@ bool WriteBmp(const std::string& path, const BITMAPINFOHEADER& header,
 
 }  // namespace
 
+std::vector<COLORREF> ScreenColours(HWND window) {
+    RECT box{};
+    if (!::GetWindowRect(window, &box) || box.right <= box.left || box.bottom <= box.top)
+        return {};
+    Capture capture(box.right - box.left, box.bottom - box.top);
+    BITMAPINFOHEADER header{};
+    std::vector<char> bits;
+    if (!capture.CopyFrom(box.left, box.top) || !capture.Pixels(header, bits))
+        return {};
+    const auto width = static_cast<std::size_t>(header.biWidth);
+    const std::size_t stride = bits.size() / static_cast<std::size_t>(header.biHeight);
+    std::vector<COLORREF> colours;
+    for (std::size_t row = 0; row < bits.size(); row += stride) {
+        for (std::size_t x = 0; x < width; ++x) {
+            const auto* pixel = reinterpret_cast<const BYTE*>(&bits[row + 3 * x]);  // blue first
+            colours.push_back(RGB(pixel[2], pixel[1], pixel[0]));
+        }
+    }
+    return colours;
+}
+
 bool SaveWindowPicture(HWND window, const std::string& path) {
     // What waits to be painted is painted first: the window answers before this goes on.
     ::RedrawWindow(window, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);

@@ -1,6 +1,7 @@
 #include "platform/win32/window/controls.h"
 
 #include <commctrl.h>
+#include <windowsx.h>
 
 #include <algorithm>
 #include <cmath>
@@ -32,9 +33,10 @@ struct Kind {
 };
 
 Kind KindOf(const ControlDesign& d) {
-    // Labels never take the focus; the image and the frame neither.
+    // Labels never take the focus; the image and the frame neither. They take the mouse, though,
+    // as every control does: a move over one of them is no move over the bare window.
     const DWORD label =
-        SS_NOPREFIX | (d.centred ? SS_CENTER : SS_LEFT) | (d.border ? WS_BORDER : 0u);
+        SS_NOPREFIX | SS_NOTIFY | (d.centred ? SS_CENTER : SS_LEFT) | (d.border ? WS_BORDER : 0u);
     switch (d.kind) {
         case ControlKind::Frame:
             return {WC_BUTTONA, BS_GROUPBOX, 0};
@@ -48,7 +50,7 @@ Kind KindOf(const ControlDesign& d) {
         case ControlKind::DropDownList:
             return {WC_COMBOBOXA, CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP | WS_GROUP, 0};
         case ControlKind::Image:
-            return {WC_STATICA, SS_OWNERDRAW, 0};
+            return {WC_STATICA, SS_OWNERDRAW | SS_NOTIFY, 0};
         case ControlKind::Label:
             break;
     }
@@ -59,23 +61,52 @@ bool IsLink(Control c) {
     return c == Control::lblReadme || c == Control::lblWebsite;
 }
 
-// The link labels report the mouse over them and show the hand.
+bool IsOver(HWND hwnd, LPARAM position) {
+    RECT client{};
+    ::GetClientRect(hwnd, &client);
+    return ::PtInRect(&client, POINT{GET_X_LPARAM(position), GET_Y_LPARAM(position)}) != FALSE;
+}
+
+void LinkMouseMove(Control link) {
+    if (link == Control::lblReadme)
+        chronalign::lblReadme_MouseMove();
+    else
+        chronalign::lblWebsite_MouseMove();
+}
+
+void LinkClick(Control link) {
+    if (link == Control::lblReadme)
+        chronalign::lblReadme_Click();
+    else
+        chronalign::lblWebsite_Click();
+}
+
+// The link labels report the mouse over them, and a click as a click is made: the button goes
+// down on the label and comes up over it. The label holds the mouse in between, so it sees
+// where the button comes up.
 LRESULT CALLBACK LinkProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
                           DWORD_PTR) {
+    const auto link = static_cast<Control>(id);
     switch (message) {
         case WM_MOUSEMOVE:
-            if (static_cast<Control>(id) == Control::lblReadme)
-                chronalign::lblReadme_MouseMove();
-            else
-                chronalign::lblWebsite_MouseMove();
-            break;
-        case WM_SETCURSOR:
-            ::SetCursor(::LoadCursor(nullptr, IDC_HAND));
-            return TRUE;
+            if (IsOver(hwnd, lParam))  // held, the label hears of moves elsewhere too
+                LinkMouseMove(link);
+            return 0;
+        case WM_LBUTTONDOWN:
+            ::SetCapture(hwnd);
+            return 0;
+        case WM_LBUTTONDBLCLK:  // the second press of a double click opens nothing again
+            return 0;
+        case WM_LBUTTONUP:
+            if (::GetCapture() != hwnd)
+                return 0;
+            ::ReleaseCapture();
+            if (IsOver(hwnd, lParam))
+                LinkClick(link);
+            return 0;
         default:
-            break;
+            return ::DefSubclassProc(hwnd, message, wParam, lParam);
     }
-    return ::DefSubclassProc(hwnd, message, wParam, lParam);
 }
 
 // Controls in tab-index order; the picture, which has none, last.
@@ -153,9 +184,12 @@ COLORREF ContainerColor(const ControlDesign& d) {
 }
 
 // A group box paints only its frame and caption; the window clips its children, so the frame
-// fills its own inside with its background colour, under the controls it holds.
+// fills its own inside with its background colour, under the controls it holds. And it takes
+// the mouse as the other controls do, where a group box would let it through to the window.
 LRESULT CALLBACK FrameProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
                            DWORD_PTR) {
+    if (message == WM_NCHITTEST)
+        return HTCLIENT;
     if (message == WM_ERASEBKGND) {
         RECT inside{};
         ::GetClientRect(hwnd, &inside);
@@ -177,11 +211,10 @@ void CreateControls(HWND window) {
     for (const Control c : TabOrder()) {
         const ControlDesign& d = DesignOf(c);
         const Kind kind = KindOf(d);
-        const DWORD notify = IsLink(c) ? SS_NOTIFY : 0u;
         const auto index = static_cast<std::size_t>(c);
         ui.controls[index] = ::CreateWindowExA(
             kind.exStyle, kind.className, d.text,
-            WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | kind.style | notify, 0, 0, 0, 0, window,
+            WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | kind.style, 0, 0, 0, 0, window,
             reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstControlId + static_cast<int>(c))),
             ui.instance, nullptr);
         ui.foreColors[index] = d.foreColor == chronalign::kNoColor ? kWindowTextColor : d.foreColor;

@@ -87,14 +87,6 @@ void OnCommand(int id, int code) {
             if (code == CBN_SELCHANGE)
                 chronalign::cmbOffset_Click();
             break;
-        case Control::lblReadme:
-            if (code == STN_CLICKED)
-                chronalign::lblReadme_Click();
-            break;
-        case Control::lblWebsite:
-            if (code == STN_CLICKED)
-                chronalign::lblWebsite_Click();
-            break;
         default:
             break;
     }
