@@ -8,6 +8,7 @@
 #include <map>
 
 #include "platform/win32/window/dpi.h"
+#include "platform/win32/window/graphical_button.h"
 #include "platform/win32/window/ui_state.h"
 #include "ui/design.h"
 #include "ui/frm_main.h"
@@ -40,8 +41,11 @@ Kind KindOf(const ControlDesign& d) {
     switch (d.kind) {
         case ControlKind::Frame:
             return {WC_BUTTONA, BS_GROUPBOX, 0};
-        case ControlKind::PushButton:
-            return {WC_BUTTONA, BS_PUSHBUTTON | WS_TABSTOP | WS_GROUP, 0};
+        case ControlKind::PushButton: {
+            // Graphical style: the window draws it in its own background colour.
+            const DWORD look = d.graphical ? BS_OWNERDRAW : BS_PUSHBUTTON;
+            return {WC_BUTTONA, look | WS_TABSTOP | WS_GROUP, 0};
+        }
         case ControlKind::CheckBox:
             // Not automatic: a click gives 1 or 0 only; 2 (grayed) comes from the settings.
             return {WC_BUTTONA, BS_3STATE | WS_TABSTOP | WS_GROUP, 0};
@@ -272,6 +276,9 @@ HBRUSH ControlColors(HDC dc, HWND child) {
     return SolidBrush(back);
 }
 
+namespace {
+
+// Stretched smoothly to its box.
 void DrawPicture(const DRAWITEMSTRUCT& item) {
     const RECT& box = item.rcItem;
     ::FillRect(item.hDC, &box, SolidBrush(ContainerColor(DesignOf(Control::Image1))));
@@ -287,6 +294,21 @@ void DrawPicture(const DRAWITEMSTRUCT& item) {
                  0, info.bmWidth, info.bmHeight, SRCCOPY);
     ::SelectObject(source, old);
     ::DeleteDC(source);
+}
+
+}  // namespace
+
+void DrawControl(const DRAWITEMSTRUCT& item) {
+    Control c{};
+    if (!ControlOfId(static_cast<int>(item.CtlID), &c))
+        return;
+    const ControlDesign& d = DesignOf(c);
+    const auto index = static_cast<std::size_t>(c);
+    if (d.kind == ControlKind::Image)
+        DrawPicture(item);
+    else if (d.kind == ControlKind::PushButton)
+        DrawGraphicalButton(item, Ui().fonts[index], Resolve(d.backColor, COLOR_BTNFACE),
+                            Resolve(Ui().foreColors[index], COLOR_BTNTEXT));
 }
 
 }  // namespace win32

@@ -17,8 +17,8 @@ void DestroyControlResources();
 // WM_CTLCOLORSTATIC and WM_CTLCOLORBTN: the colours of a label, check box or frame.
 HBRUSH ControlColors(HDC dc, HWND child);
 
-// WM_DRAWITEM of the picture: stretched smoothly to its box.
-void DrawPicture(const DRAWITEMSTRUCT& item);
+// WM_DRAWITEM: the picture, and the push buttons of graphical style.
+void DrawControl(const DRAWITEMSTRUCT& item);
 
 // Reads the font sizes of the table: points at a DPI to a font height in pixels.
 int FontHeight(double points, UINT dpi);

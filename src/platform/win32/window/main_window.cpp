@@ -142,6 +142,16 @@ void OnDpiChanged(HWND window, WPARAM wParam, const RECT& suggested) {
     LayoutControls();
 }
 
+// Enter presses the focused push button, as in any dialog: the keyboard navigation asks the
+// window which button is the default, and it is the one with the focus.
+LRESULT DefaultButton() {
+    Control c{};
+    if (!ControlOfWindow(::GetFocus(), &c) ||
+        chronalign::DesignOf(c).kind != chronalign::ControlKind::PushButton)
+        return 0;
+    return MAKELRESULT(kFirstControlId + static_cast<int>(c), DC_HASDEFID);
+}
+
 LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_MOUSEMOVE:
@@ -164,8 +174,10 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
             return reinterpret_cast<LRESULT>(
                 ControlColors(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam)));
         case WM_DRAWITEM:
-            DrawPicture(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+            DrawControl(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
             return TRUE;
+        case DM_GETDEFID:
+            return DefaultButton();
         case WM_ACTIVATE:
             OnActivate(wParam);
             return 0;
