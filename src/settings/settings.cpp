@@ -2,10 +2,10 @@
 
 #include <array>
 #include <cstdint>
-#include <exception>
 #include <optional>
 #include <string>
 
+#include "app/run_step.h"
 #include "app/start_program.h"
 #include "platform/window.h"
 #include "settings/run_entry.h"
@@ -27,16 +27,6 @@ constexpr const char* kRunValueName = "VelmoraChronalign";
 // The minutes of the offset list's entries, by index.
 constexpr std::array<std::int16_t, 5> kOffsetMinutes = {-60, -30, 0, 30, 60};
 constexpr int kNeutralIndex = 2;
-
-// Every step stands alone, as the user's settings do: one that fails (out of memory, say) is
-// skipped and the next still runs, and nothing escapes into the window's event handler.
-template <typename Step>
-void RunStep(Step step) {
-    try {
-        step();
-    } catch (const std::exception&) {
-    }
-}
 
 std::optional<std::string> Read(const char* key, const char* defaultText) {
     return TryReadSetting(kApplication, kSection, key, defaultText);

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <limits>
 
+#include "app/run_step.h"
 #include "platform/clock.h"
 #include "platform/window.h"
 #include "sync/check_sync.h"
@@ -58,20 +59,28 @@ void Synchronize() {
 
 }  // namespace
 
+// Step by step: a step that fails is skipped, its value stays as it was, and the next goes on.
 void AutoSyncTick() {
-    if (platform::GetValue(Control::chkAuto) == 0) {
+    bool off = false;
+    RunStep([&] { off = platform::GetValue(Control::chkAuto) == 0; });
+    if (off) {
         AutoSyncFailure = {};  // switched off: switching on again tries at once
         return;
     }
-    std::int32_t minutes = ToLong(platform::GetText(Control::txtInterval));
+    std::int32_t minutes = 0;
+    RunStep([&] { minutes = ToLong(platform::GetText(Control::txtInterval)); });
     if (minutes < 1)
         minutes = kDefaultMinutes;
     const std::int64_t interval = std::int64_t{minutes} * 60;
-    const double now = platform::SecondsSinceMidnight();
-    const std::int32_t elapsed = RoundHalfEven(std::fabs(now - LastSyncTime));
+    double now = 0;
+    std::int32_t elapsed = 0;
+    RunStep([&] {
+        now = platform::SecondsSinceMidnight();
+        elapsed = RoundHalfEven(std::fabs(now - LastSyncTime));
+    });
     if (!(interval < elapsed) || WaitingAfterFailure(now, interval))
         return;
-    Synchronize();
+    RunStep(Synchronize);
 }
 
 }  // namespace chronalign

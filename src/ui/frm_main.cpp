@@ -2,6 +2,7 @@
 // offset list.
 #include "ui/frm_main.h"
 
+#include "app/run_step.h"
 #include "app/start_program.h"
 #include "platform/clock.h"
 #include "platform/locale.h"
@@ -52,8 +53,10 @@ void cmdSynchronize_Click() {
 }
 
 void TimerTime_Timer() {
-    platform::SetText(Control::lblTime, platform::FormatLongTime(platform::LocalTimeOfDay()));
-    AutoSyncTick();
+    RunStep([] {
+        platform::SetText(Control::lblTime, platform::FormatLongTime(platform::LocalTimeOfDay()));
+    });
+    RunStep(AutoSyncTick);
 }
 
 void cmbOffset_Change() {

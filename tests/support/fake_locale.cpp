@@ -1,6 +1,7 @@
 #include "fake_locale.h"
 
 #include <cstdio>
+#include <stdexcept>
 
 #include "platform/locale.h"
 
@@ -33,6 +34,8 @@ std::string PmDesignator() {
 }
 
 std::string FormatLongTime(const TimeOfDay& t) {
+    if (fake::Locale().formatFails)
+        throw std::runtime_error("FormatLongTime");
     char text[32];
     if (fake::Locale().twentyFourHour) {
         std::snprintf(text, sizeof text, "%02d:%02d:%02d", t.hour, t.minute, t.second);

@@ -1,5 +1,7 @@
 #include "fake_window.h"
 
+#include <stdexcept>
+
 #include "fake_log.h"
 #include "ui/design.h"
 #include "ui/frm_main.h"
@@ -119,6 +121,8 @@ bool SetForegroundWindow(std::uint32_t window) {
 }
 
 std::string GetText(Control control) {
+    if (fake::ControlOf(control).readFails)
+        throw std::runtime_error("GetText");
     return fake::ControlOf(control).text;
 }
 

@@ -20,6 +20,7 @@ struct ControlState {
     int listIndex = -1;
     std::uint32_t foreColor = 0;
     std::vector<std::string> textWrites;  // every SetText, in order
+    bool readFails = false;               // GetText throws, as out of memory would
 };
 
 struct WindowState {

@@ -87,6 +87,15 @@ TEST_F(FrmMainTest, TheClockLabelFollowsLocalTime) {
     EXPECT_EQ(fake::ControlOf(Control::lblTime).text, "3:07:10 PM");
 }
 
+TEST_F(FrmMainTest, AFailingStepOfTheTickIsSkippedAndTheNextRuns) {
+    fake::Locale().formatFails = true;
+    fake::ControlOf(Control::chkAuto).value = 1;
+    fake::ControlOf(Control::txtInterval).readFails = true;  // the default interval then
+    EXPECT_NO_THROW(TimerTime_Timer());
+    EXPECT_EQ(fake::ControlOf(Control::lblTime).text, "#");
+    EXPECT_EQ(fake::Internet().opens, 1);  // noon is long past the first quarter of an hour
+}
+
 TEST_F(FrmMainTest, ChoosingAnOffsetSavesEverything) {
     fake::ControlOf(Control::chkAuto).value = 1;
     fake::ControlOf(Control::cmbOffset).listIndex = 3;

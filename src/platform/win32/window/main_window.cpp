@@ -152,7 +152,7 @@ LRESULT DefaultButton() {
     return MAKELRESULT(kFirstControlId + static_cast<int>(c), DC_HASDEFID);
 }
 
-LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_MOUSEMOVE:
             OnMouseMove(wParam, lParam);
@@ -202,6 +202,16 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
                 return 0;
             }
             return ::DefWindowProcA(window, message, wParam, lParam);
+    }
+}
+
+// A failure inside a handler (out of memory, say) ends that handler; it never unwinds into the
+// system's code that called the window procedure.
+LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    try {
+        return HandleMessage(window, message, wParam, lParam);
+    } catch (...) {
+        return 0;
     }
 }
 
