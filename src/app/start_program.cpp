@@ -7,7 +7,7 @@
 #include "platform/process.h"
 #include "platform/window.h"
 #include "settings/settings.h"
-#include "sync/check_sync.h"
+#include "sync/auto_sync.h"
 
 namespace chronalign {
 
@@ -41,7 +41,7 @@ void StartProgram() {
 
     // Exactly 1: a grayed box (2) does not synchronize at start-up.
     if (platform::GetValue(Control::chkAuto) == 1)
-        CheckOrSynchronize(false, false);
+        AutoSynchronize();
 
     platform::EnableTimer();
 

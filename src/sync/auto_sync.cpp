@@ -50,14 +50,14 @@ bool WaitingAfterFailure(double now, std::int64_t interval) {
     return SinceFailure(now) < static_cast<double>(std::min(kRetryPause, interval));
 }
 
-void Synchronize() {
+}  // namespace
+
+void AutoSynchronize() {
     if (CheckOrSynchronize(false, false) == SyncOutcome::NoServerTime)
         AutoSyncFailure = {true, platform::SecondsSinceMidnight(), LastSyncTime};
     else
         AutoSyncFailure = {};
 }
-
-}  // namespace
 
 // Step by step: a step that fails is skipped, its value stays as it was, and the next goes on.
 void AutoSyncTick() {
@@ -80,7 +80,7 @@ void AutoSyncTick() {
     });
     if (!(interval < elapsed) || WaitingAfterFailure(now, interval))
         return;
-    RunStep(Synchronize);
+    RunStep(AutoSynchronize);
 }
 
 }  // namespace chronalign

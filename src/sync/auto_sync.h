@@ -16,4 +16,8 @@ extern AutoSyncFailureState AutoSyncFailure;
 // interval has passed since LastSyncTime; after a failure, tries again at most once a minute.
 void AutoSyncTick();
 
+// One automatic synchronization, at start-up or when the schedule finds one due: a failure
+// makes the schedule wait before its next attempt.
+void AutoSynchronize();
+
 }  // namespace chronalign

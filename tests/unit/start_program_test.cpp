@@ -84,6 +84,14 @@ TEST_F(StartProgramTest, SynchronizesAtStartOnlyWhenAutomaticIsExactlyOn) {
               "Cannot get time from server! (internet running?)");
     EXPECT_TRUE(fake::Window().timerEnabled);
     EXPECT_LT(fake::LogIndexOfPrefix("InternetOpenA"), fake::LogIndex("EnableTimer"));
+
+    // The schedule then waits its minute, as after any failed attempt, before it tries again.
+    fake::Advance(1000);
+    TimerTime_Timer();
+    EXPECT_EQ(fake::Internet().opens, 1);
+    fake::Advance(60'000);
+    TimerTime_Timer();
+    EXPECT_EQ(fake::Internet().opens, 2);
 }
 
 TEST_F(StartProgramTest, AMissingVersionResourceLeavesTheLineEmpty) {
