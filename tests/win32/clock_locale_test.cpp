@@ -109,7 +109,7 @@ TEST(ClockTest, ASetReportsWhetherTheSystemTookTheTime) {
     EXPECT_FALSE(platform::SetSystemTime(invalid));
 }
 
-TEST(LocaleTest, TheUsersSettingsComeThroughNeverEmpty) {
+TEST(LocaleTest, TheUsersSettingsComeThroughAndAnEmptyDesignatorStaysEmpty) {
     for (const std::string& text : {platform::DecimalSeparator(), platform::ThousandSeparator(),
                                     platform::AmDesignator(), platform::PmDesignator()}) {
         EXPECT_FALSE(text.empty());
@@ -120,6 +120,13 @@ TEST(LocaleTest, TheUsersSettingsComeThroughNeverEmpty) {
     if (decimal[0] != '\0') {
         EXPECT_EQ(platform::DecimalSeparator(), decimal);
     }
+
+    // A user who set no designator gets none; the setting is put back whatever the outcome.
+    char am[96] = {};
+    ASSERT_GT(::GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_S1159, am, sizeof am), 0);
+    EXPECT_TRUE(::SetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_S1159, ""));
+    EXPECT_EQ(platform::AmDesignator(), "");
+    ::SetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_S1159, am);
 }
 
 TEST(LocaleTest, TheLongTimeFormatIsTheUsers) {

@@ -6,11 +6,13 @@ namespace platform {
 
 namespace {
 
-// The user's setting, or fallback when it is empty or cannot be read.
-std::string LocaleText(LCTYPE item, const char* fallback) {
+// The user's setting, or fallback when it cannot be read (or, unless it may be, is empty).
+std::string LocaleText(LCTYPE item, const char* fallback, bool mayBeEmpty = false) {
     char text[96] = {};
     const int length = ::GetLocaleInfoA(LOCALE_USER_DEFAULT, item, text, sizeof text);
-    return length > 1 ? std::string(text, static_cast<std::size_t>(length - 1)) : fallback;
+    if (length > 1 || (length == 1 && mayBeEmpty))
+        return std::string(text, static_cast<std::size_t>(length - 1));
+    return fallback;
 }
 
 }  // namespace
@@ -21,11 +23,12 @@ std::string DecimalSeparator() {
 std::string ThousandSeparator() {
     return LocaleText(LOCALE_STHOUSAND, ",");
 }
+// A user who gave no designator (a 24-hour habit) gets none, not an English one.
 std::string AmDesignator() {
-    return LocaleText(LOCALE_S1159, "AM");
+    return LocaleText(LOCALE_S1159, "AM", true);
 }
 std::string PmDesignator() {
-    return LocaleText(LOCALE_S2359, "PM");
+    return LocaleText(LOCALE_S2359, "PM", true);
 }
 
 std::string FormatLongTime(const TimeOfDay& time) {
