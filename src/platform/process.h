@@ -23,6 +23,11 @@ struct VersionNumbers {
 // number as the revision), or nothing when the resource cannot be read.
 std::optional<VersionNumbers> ProgramVersion();
 
+// Texts of the same version information, empty when it cannot be read: the product name
+// ("Velmora Chronalign") and the program's title ("Chronalign").
+std::string ProductName();
+std::string ProgramTitle();
+
 // Ends the process at once: no window handler runs. Does not return.
 [[noreturn]] void ExitProcessNow();
 

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "app/start_program.h"
+#include "platform/process.h"
 #include "platform/shell.h"
 #include "platform/window.h"
 #include "settings/settings.h"
@@ -34,7 +35,8 @@ void FillTrayIconData() {
     TrayIconData.uCallbackMessage = kCallbackMessage;
     TrayIconData.hIcon = platform::MainWindowIcon();
     // The shell reads the tip up to its NUL, so it must end inside the field.
-    std::strncpy(TrayIconData.szTip, kProductName, sizeof TrayIconData.szTip - 1);
+    std::strncpy(TrayIconData.szTip, platform::ProductName().c_str(),
+                 sizeof TrayIconData.szTip - 1);
 }
 
 void StopRetries() {
@@ -127,7 +129,7 @@ void mnuRestore_Click() {
 
 void mnuExit_Click() {
     if (platform::MessageBoxOkCancel("Do you really want to close this application?",
-                                     kProgramTitle) != 1)
+                                     platform::ProgramTitle()) != 1)
         return;
     // What changed since the last save (a box ticked, an interval typed) would be lost here.
     SaveSettings();

@@ -31,6 +31,14 @@ std::optional<VersionNumbers> ProgramVersion() {
     return fake::Process().version;
 }
 
+std::string ProductName() {
+    return fake::Process().productName;
+}
+
+std::string ProgramTitle() {
+    return fake::Process().title;
+}
+
 void ExitProcessNow() {
     fake::Record("ExitProcessNow");
     ++fake::Process().exits;

@@ -15,6 +15,8 @@ struct ProcessState {
     int instanceClaims = 0;
     std::string executablePath = R"(C:\Program Files\Velmora\Chronalign\Chronalign.exe)";
     std::optional<platform::VersionNumbers> version = platform::VersionNumbers{1, 0, 58};
+    std::string productName = "Velmora Chronalign";
+    std::string title = "Chronalign";
     int exits = 0;
 };
 

@@ -162,10 +162,11 @@ TEST_F(FrmMainTest, ExitAsksFirstAndSavesOnOk) {
 
     fake::Window().messageBoxAnswer = 2;
     fake::Window().menuChoice = mnuExit_Click;
+    fake::Process().title = "Chronalign Title";  // as the version information gives it
     IconMessage(517);
     EXPECT_EQ(fake::LogOf("MessageBox"),
               std::vector<std::string>{
-                  "MessageBox Chronalign: Do you really want to close this application?"});
+                  "MessageBox Chronalign Title: Do you really want to close this application?"});
     EXPECT_EQ(fake::Process().exits, 0);
     EXPECT_FALSE(fake::StringAt(fake::kStoreKey, "Auto").has_value());
     EXPECT_EQ(fake::LogOf("Shell_NotifyIconA"), std::vector<std::string>{});
@@ -190,6 +191,7 @@ TEST_F(FrmMainTest, RestoreFromTheMenu) {
 TEST_F(FrmMainTest, TheIconRecordIsTheOneTheShellExpects) {
     const auto& add = fake::Shell().notifyCalls;
     fake::ResetAll();
+    fake::Process().productName = "Velmora Chronalign Tip";  // as the version information says
     StartProgram();
     ASSERT_EQ(add.size(), 1u);
     const platform::NotifyIconData d = add[0].data;  // a copy: the log grows below
@@ -200,7 +202,7 @@ TEST_F(FrmMainTest, TheIconRecordIsTheOneTheShellExpects) {
     EXPECT_EQ(d.uFlags, 7u);
     EXPECT_EQ(d.uCallbackMessage, 512u);
     EXPECT_EQ(d.hIcon, fake::Window().icon);
-    EXPECT_STREQ(d.szTip, "Velmora Chronalign");  // ends inside its 64 bytes
+    EXPECT_STREQ(d.szTip, "Velmora Chronalign Tip");  // ends inside its 64 bytes
 
     TrayOff();
     ASSERT_EQ(add.size(), 2u);

@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <cwchar>
 #include <vector>
 
 namespace platform {
@@ -11,6 +12,53 @@ namespace {
 
 // Per session: each signed-in user may run the program once.
 constexpr const char* kInstanceMutexName = "Local\\Velmora.Chronalign.Instance";
+
+// The running module's own version resource, read where the module lies in memory: the calls
+// that read it from the file by its path fail when the path holds characters that the ANSI code
+// page cannot. Empty when there is none.
+std::vector<char> VersionBlock() {
+    HMODULE self = ::GetModuleHandleA(nullptr);
+    HRSRC found = ::FindResourceA(self, MAKEINTRESOURCEA(VS_VERSION_INFO), RT_VERSION);
+    HGLOBAL loaded = found != nullptr ? ::LoadResource(self, found) : nullptr;
+    const auto* data =
+        static_cast<const char*>(loaded != nullptr ? ::LockResource(loaded) : nullptr);
+    if (data == nullptr)
+        return {};
+    // A copy: the version calls may write into the block they are given.
+    return std::vector<char>(data, data + ::SizeofResource(self, found));
+}
+
+// The value at a path of the block, or nullptr.
+const void* Query(std::vector<char>& block, const wchar_t* path, UINT* length) {
+    void* value = nullptr;
+    if (block.empty() || !::VerQueryValueW(block.data(), path, &value, length) || *length == 0)
+        return nullptr;
+    return value;
+}
+
+std::string Narrow(const wchar_t* wide) {
+    const int size = ::WideCharToMultiByte(CP_ACP, 0, wide, -1, nullptr, 0, nullptr, nullptr);
+    if (size <= 1)
+        return {};
+    std::string text(static_cast<std::size_t>(size), '\0');
+    ::WideCharToMultiByte(CP_ACP, 0, wide, -1, text.data(), size, nullptr, nullptr);
+    text.resize(static_cast<std::size_t>(size - 1));
+    return text;
+}
+
+// A text of the version information, in the first language the resource lists.
+std::string VersionText(const wchar_t* name) {
+    std::vector<char> block = VersionBlock();
+    UINT length = 0;
+    const auto* language =
+        static_cast<const WORD*>(Query(block, L"\\VarFileInfo\\Translation", &length));
+    if (language == nullptr || length < 2 * sizeof(WORD))
+        return {};
+    wchar_t path[64] = {};
+    std::swprintf(path, 64, L"\\StringFileInfo\\%04x%04x\\%ls", language[0], language[1], name);
+    const auto* text = static_cast<const wchar_t*>(Query(block, path, &length));
+    return text != nullptr ? Narrow(text) : std::string();
+}
 
 }  // namespace
 
@@ -38,23 +86,22 @@ std::string ExecutablePath() {
 }
 
 std::optional<VersionNumbers> ProgramVersion() {
-    const std::string path = ExecutablePath();
-    DWORD ignored = 0;
-    const DWORD size = ::GetFileVersionInfoSizeA(path.c_str(), &ignored);
-    if (size == 0)
-        return std::nullopt;
-    std::vector<char> block(size);
-    if (!::GetFileVersionInfoA(path.c_str(), 0, size, block.data()))
-        return std::nullopt;
-    void* value = nullptr;
+    std::vector<char> block = VersionBlock();
     UINT length = 0;
-    if (!::VerQueryValueA(block.data(), "\\", &value, &length) || length < sizeof(VS_FIXEDFILEINFO))
-        return std::nullopt;
-    const auto* info = static_cast<const VS_FIXEDFILEINFO*>(value);
-    if (info->dwSignature != VS_FFI_SIGNATURE)
+    const auto* info = static_cast<const VS_FIXEDFILEINFO*>(Query(block, L"\\", &length));
+    if (info == nullptr || length < sizeof(VS_FIXEDFILEINFO) ||
+        info->dwSignature != VS_FFI_SIGNATURE)
         return std::nullopt;
     return VersionNumbers{HIWORD(info->dwFileVersionMS), LOWORD(info->dwFileVersionMS),
                           LOWORD(info->dwFileVersionLS)};
+}
+
+std::string ProductName() {
+    return VersionText(L"ProductName");
+}
+
+std::string ProgramTitle() {
+    return VersionText(L"FileDescription");
 }
 
 void ExitProcessNow() {
