@@ -17,6 +17,10 @@ std::string ThousandSeparator();
 std::string AmDesignator();
 std::string PmDesignator();
 
+// Whether the byte starts a two-byte character in the system's ANSI code page (932, 936, 949
+// and 950 have such characters, whose second byte may be a backslash's).
+bool IsLeadByte(char byte);
+
 // A time of day as text in the user's regional long-time format ("3:07:09 PM" in English
 // (United States)).
 std::string FormatLongTime(const TimeOfDay& time);

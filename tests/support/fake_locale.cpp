@@ -33,6 +33,11 @@ std::string PmDesignator() {
     return fake::Locale().pm;
 }
 
+bool IsLeadByte(char byte) {
+    const auto b = static_cast<unsigned char>(byte);
+    return fake::Locale().doubleByte && ((b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC));
+}
+
 std::string FormatLongTime(const TimeOfDay& t) {
     if (fake::Locale().formatFails)
         throw std::runtime_error("FormatLongTime");

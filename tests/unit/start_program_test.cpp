@@ -19,6 +19,13 @@ TEST(AppFolderTest, EndsInExactlyOneBackslash) {
     EXPECT_EQ(FolderOf(R"(\\server\share\Chronalign.exe)"), R"(\\server\share\)");
 }
 
+TEST_F(StartProgramTest, TheFolderIsCutAtACharacterNotAtAByteOnADoubleByteCodePage) {
+    fake::Locale().doubleByte = true;
+    // 0x95 0x5C is one character on code page 932; its second byte is a backslash's.
+    EXPECT_EQ(FolderOf("C:\\\x95\x5C\\Chronalign.exe"), "C:\\\x95\x5C\\");
+    EXPECT_EQ(FolderOf("C:\\Tools\\\x95\x5C.exe"), "C:\\Tools\\");
+}
+
 TEST(VersionLineTest, NumbersAtTheirNaturalWidth) {
     EXPECT_EQ(VersionLine({1, 0, 58}), "Version 1.0 Build 58");
     EXPECT_EQ(VersionLine({1, 10, 58}), "Version 1.10 Build 58");

@@ -31,6 +31,10 @@ std::string PmDesignator() {
     return LocaleText(LOCALE_S2359, "PM", true);
 }
 
+bool IsLeadByte(char byte) {
+    return ::IsDBCSLeadByte(static_cast<BYTE>(byte)) != FALSE;
+}
+
 std::string FormatLongTime(const TimeOfDay& time) {
     SYSTEMTIME t{};
     ::GetLocalTime(&t);  // a valid date beside the time of day
