@@ -42,15 +42,42 @@ bool WriteUnder(platform::RegKey root, bool create, const std::string& subKey,
     return true;
 }
 
+bool IsEmptyText(const RegData& data) {
+    const auto* text = std::get_if<std::string>(&data);
+    return text != nullptr && text->empty();
+}
+
+// Empties the value under root\subKey when there is one; nothing is added where there is none.
+void EmptyWhereWritten(platform::RegKey root, const std::string& subKey,
+                       const std::string& valueName, std::uint32_t valueType) {
+    RegKeyHolder key;
+    if (platform::RegOpenKeyExA(root, subKey.c_str(), 0,
+                                platform::kKeyQueryValue | platform::kKeySetValue,
+                                key.Receive()) != platform::kErrorSuccess ||
+        !key)
+        return;
+    std::uint32_t type = 0;
+    std::string stored;
+    if (platform::RegQueryValueExA(key.get(), valueName.c_str(), &type, &stored) ==
+        platform::kErrorSuccess)
+        RegWriteValue(key.get(), valueName, valueType, std::string());
+}
+
 }  // namespace
 
 void SetRunValue(const std::string& subKey, const std::string& valueName, const RegData& data,
                  std::uint32_t valueType) {
-    if (WriteUnder(platform::kHkeyLocalMachine, false, subKey, valueName, data, valueType))
+    if (!WriteUnder(platform::kHkeyLocalMachine, false, subKey, valueName, data, valueType)) {
+        // An ordinary user may not change the machine-wide key; the user's own Run key starts
+        // the program for that user all the same. It is created if a profile lacks it: the
+        // user owns it.
+        WriteUnder(platform::kHkeyCurrentUser, true, subKey, valueName, data, valueType);
         return;
-    // An ordinary user may not change the machine-wide key; the user's own Run key starts the
-    // program for that user all the same. It is created if a profile lacks it: the user owns it.
-    WriteUnder(platform::kHkeyCurrentUser, true, subKey, valueName, data, valueType);
+    }
+    // An earlier save, refused the machine's key, may have left a command in the user's: the
+    // empty text empties it too, or the program would go on starting with Windows.
+    if (valueType == platform::kRegSz && IsEmptyText(data))
+        EmptyWhereWritten(platform::kHkeyCurrentUser, subKey, valueName, valueType);
 }
 
 long RegWriteValue(platform::RegKey key, const std::string& valueName, std::uint32_t valueType,

@@ -12,7 +12,8 @@ namespace chronalign {
 using RegData = std::variant<std::string, std::int32_t>;
 
 // Writes one value under HKEY_LOCAL_MACHINE\subKey; when that key cannot be opened for
-// writing, the same value under HKEY_CURRENT_USER\subKey instead. Reports nothing.
+// writing, the same value under HKEY_CURRENT_USER\subKey instead. The empty text also empties
+// the value under HKEY_CURRENT_USER\subKey where there is one. Reports nothing.
 void SetRunValue(const std::string& subKey, const std::string& valueName, const RegData& data,
                  std::uint32_t valueType);
 

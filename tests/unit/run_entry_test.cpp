@@ -99,6 +99,21 @@ TEST_F(RunEntryTest, AUserWhoMayNotChangeTheMachineWideKeyGetsTheEntryInTheirOwn
               (fake::RegValue{platform::kRegSz, "\0"s}));
 }
 
+TEST_F(RunEntryTest, TheEmptyCommandAlsoEmptiesTheCommandWrittenEarlierInTheUsersKey) {
+    fake::Registry().writeDenied = {kDenied};  // saved by an ordinary user first
+    SetRunValue(kRunSubKey, "VelmoraChronalign", "\"C:\\T\\Chronalign.exe\""s, platform::kRegSz);
+    fake::Registry().writeDenied.clear();
+    SetRunValue(kRunSubKey, "VelmoraChronalign", ""s, platform::kRegSz);
+    EXPECT_EQ(fake::StringAt(fake::kRunKeyMachine, "VelmoraChronalign"), "");
+    EXPECT_EQ(fake::StringAt(fake::kRunKeyUser, "VelmoraChronalign"), "");
+    EXPECT_EQ(fake::OpenHandleCount(), 0u);
+
+    // Where no command was ever written, nothing is added.
+    fake::ResetRegistry();
+    SetRunValue(kRunSubKey, "VelmoraChronalign", ""s, platform::kRegSz);
+    EXPECT_EQ(fake::ValueAt(fake::kRunKeyUser, "VelmoraChronalign"), std::nullopt);
+}
+
 TEST_F(RunEntryTest, WhenNeitherKeyOpensNothingIsWrittenAndNothingIsClosed) {
     fake::Registry().writeDenied = {kDenied,
                                     R"(hkcu\software\microsoft\windows\currentversion\run)"};
