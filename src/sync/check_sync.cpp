@@ -92,7 +92,9 @@ SyncOutcome Run(bool bCheckOnly, bool bRecheck) {
 }  // namespace
 
 std::string TimePageAddress() {
-    return ReadSetting("Chronalign", "General", "TimePage", kDefaultTimePage);
+    // An empty text is no address: it counts as none.
+    const std::string stored = ReadSetting("Chronalign", "General", "TimePage", "");
+    return stored.empty() ? kDefaultTimePage : stored;
 }
 
 SyncOutcome CheckOrSynchronize(bool bCheckOnly, bool bRecheck) {

@@ -11,8 +11,8 @@ namespace chronalign {
 // the first.
 extern float LastSyncTime;
 
-// The address of the time page: the store's "TimePage" text when there is one, else the
-// maker's time page.
+// The address of the time page: the store's "TimePage" text when there is one and it is not
+// empty, else the maker's time page.
 std::string TimePageAddress();
 
 // bCheckOnly: compare and report (true) or set the clock (false). bRecheck: this run is the
