@@ -9,10 +9,6 @@ namespace chronalign {
 // the first.
 extern float LastSyncTime;
 
-// The address of the time page: the store's "TimePage" text when there is one, else the
-// maker's time page.
-std::string TimePageAddress();
-
 // How a run ended, for a caller that retries (the automatic schedule); the status line has
 // told the user already.
 enum class SyncOutcome {
