@@ -57,7 +57,6 @@ TEST_F(NginxPageTest, CheckFindsTheClockRightAgainstTheShippedPage) {
     Program program;
     HWND window = ShownWindow(program);
     ASSERT_NE(window, nullptr);
-    ASSERT_TRUE(WaitForText(window, Control::lblInfo, "Ready."));
     Click(ControlOf(window, Control::cmdCheckTime));
     EXPECT_TRUE(WaitForText(window, Control::lblInfo, "Local time is ok"))
         << Text(window, Control::lblInfo);
