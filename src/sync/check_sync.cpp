@@ -8,7 +8,7 @@
 #include "platform/clock.h"
 #include "platform/locale.h"
 #include "platform/window.h"
-#include "settings/store.h"
+#include "settings/time_page.h"
 #include "sync/server_time.h"
 #include "sync/sync_core.h"
 #include "sync/url_text.h"
@@ -21,7 +21,6 @@ namespace {
 
 using platform::Control;
 
-constexpr const char* kDefaultTimePage = "http://time.velmora.example/cgi-bin/timer.pl";
 constexpr std::int32_t kTolerance = 1;        // seconds
 constexpr std::uint32_t kRecheckPause = 500;  // milliseconds
 
@@ -90,12 +89,6 @@ SyncOutcome Run(bool bCheckOnly, bool bRecheck) {
 }
 
 }  // namespace
-
-std::string TimePageAddress() {
-    // An empty text is no address: it counts as none.
-    const std::string stored = ReadSetting("Chronalign", "General", "TimePage", "");
-    return stored.empty() ? kDefaultTimePage : stored;
-}
 
 SyncOutcome CheckOrSynchronize(bool bCheckOnly, bool bRecheck) {
     try {
