@@ -177,8 +177,8 @@ TEST_F(InstallerTest, InstallsForTheMachineWorksFromThereAndLeavesNothingWhenRem
         // The first window in a new prefix waits for Wine to start the prefix's desktop.
         HWND window = program.WaitForMainWindow(kFirstStartTimeout);
         ASSERT_NE(window, nullptr);
-        ASSERT_TRUE(
-            WaitUntil([&] { return ::IsWindowVisible(window) != FALSE; }, kFirstStartTimeout));
+        ASSERT_TRUE(WaitUntil([&] { return StartUpOver(window); }, kFirstStartTimeout));
+        ASSERT_TRUE(WaitForShown(window));
         Click(ControlOf(window, Control::cmdCheckTime));
         EXPECT_TRUE(WaitForText(window, Control::lblInfo, "Local time is ok"))
             << Text(window, Control::lblInfo);
