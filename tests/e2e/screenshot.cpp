@@ -70,16 +70,21 @@ bool WriteBmp(const std::string& path, const BITMAPINFOHEADER& header,
     return static_cast<bool>(out);
 }
 
+// The window's rectangle as the screen shows it: 24 bits a pixel, bottom row first.
+bool CaptureWindow(HWND window, BITMAPINFOHEADER& header, std::vector<char>& bits) {
+    RECT box{};
+    if (!::GetWindowRect(window, &box) || box.right <= box.left || box.bottom <= box.top)
+        return false;
+    Capture capture(box.right - box.left, box.bottom - box.top);
+    return capture.CopyFrom(box.left, box.top) && capture.Pixels(header, bits);
+}
+
 }  // namespace
 
 std::vector<COLORREF> ScreenColours(HWND window) {
-    RECT box{};
-    if (!::GetWindowRect(window, &box) || box.right <= box.left || box.bottom <= box.top)
-        return {};
-    Capture capture(box.right - box.left, box.bottom - box.top);
     BITMAPINFOHEADER header{};
     std::vector<char> bits;
-    if (!capture.CopyFrom(box.left, box.top) || !capture.Pixels(header, bits))
+    if (!CaptureWindow(window, header, bits))
         return {};
     const auto width = static_cast<std::size_t>(header.biWidth);
     const std::size_t stride = bits.size() / static_cast<std::size_t>(header.biHeight);
@@ -96,14 +101,9 @@ std::vector<COLORREF> ScreenColours(HWND window) {
 bool SaveWindowPicture(HWND window, const std::string& path) {
     // What waits to be painted is painted first: the window answers before this goes on.
     ::RedrawWindow(window, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
-    RECT box{};
-    if (!::GetWindowRect(window, &box) || box.right <= box.left || box.bottom <= box.top)
-        return false;
-    Capture capture(box.right - box.left, box.bottom - box.top);
     BITMAPINFOHEADER header{};
     std::vector<char> bits;
-    return capture.CopyFrom(box.left, box.top) && capture.Pixels(header, bits) &&
-           WriteBmp(path, header, bits);
+    return CaptureWindow(window, header, bits) && WriteBmp(path, header, bits);
 }
 
 }  // namespace e2e
