@@ -138,9 +138,12 @@ class TimeServiceTest : public ::testing::Test {
     void SetUp() override { ASSERT_TRUE(testsupport::SetMachineTimePage(page_.Url("/t"))); }
 
     std::atomic<int> skew_{0};
-    std::atomic<bool> timeless_{false};
+    std::atomic<bool> timeless_{false}, stalled_{false};
     testsupport::HttpServer page_{[this](const testsupport::HttpRequest&) {
-        return timeless_ ? testsupport::Ok("no time here") : PageAhead(skew_);
+        testsupport::HttpReply reply =
+            timeless_ ? testsupport::Ok("no time here") : PageAhead(skew_);
+        reply.stallAfter = stalled_ ? 40 : SIZE_MAX;
+        return reply;
     }};
 };
 
@@ -260,6 +263,15 @@ TEST_F(TimeServiceTest, StopsWithinASecondAndStartsAgain) {
     ASSERT_TRUE(testsupport::StartOrStopService(true));
     ASSERT_TRUE(WaitUntil([] { return ServiceState() == SERVICE_RUNNING; }, 10s));
     EXPECT_TRUE(WaitUntil([] { return Ask().has_value(); }, 5s));
+}
+
+TEST_F(TimeServiceTest, AnswersWithinItsDeadlineWhenThePageStalls) {
+    stalled_ = true;
+    const auto start = Clock::now();
+    const auto stalled = AskAfresh(page_);
+    ASSERT_TRUE(stalled);
+    EXPECT_EQ(stalled->outcome, SyncOutcome::NoServerTime);
+    EXPECT_LT(Clock::now() - start, 5s + 21s);  // a fresh five seconds, then the deadline
 }
 
 // Run last, on its own: the end-to-end tests need the service in between.
