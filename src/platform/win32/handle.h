@@ -1,26 +1,31 @@
-// A kernel handle that closes itself.
+// A handle that closes itself with its kind's own closing call, so that no way out of a
+// procedure leaks one. A handle that was never opened (null, or INVALID_HANDLE_VALUE as some
+// calls report a failure) is never closed.
 #pragma once
 
 #include <windows.h>
 
 namespace platform {
 
-class Handle {
+template <typename T, BOOL(WINAPI* Close)(T)>
+class Owned {
   public:
-    Handle() = default;
-    explicit Handle(HANDLE h) : h_(h == INVALID_HANDLE_VALUE ? nullptr : h) {}
-    ~Handle() {
+    Owned() = default;
+    explicit Owned(T h) : h_(h == INVALID_HANDLE_VALUE ? nullptr : h) {}
+    ~Owned() {
         if (h_)
-            ::CloseHandle(h_);
+            Close(h_);
     }
-    Handle(const Handle&) = delete;
-    Handle& operator=(const Handle&) = delete;
+    Owned(const Owned&) = delete;
+    Owned& operator=(const Owned&) = delete;
 
-    HANDLE get() const { return h_; }
+    T get() const { return h_; }
     explicit operator bool() const { return h_ != nullptr; }
 
   private:
-    HANDLE h_ = nullptr;
+    T h_ = nullptr;
 };
+
+using Handle = Owned<HANDLE, ::CloseHandle>;
 
 }  // namespace platform

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <string>
 
+#include "platform/win32/handle.h"
 #include "platform/win32/service/names.h"
 
 namespace service_win32 {
@@ -21,21 +22,7 @@ constexpr DWORD kFailureReset = 86400;  // seconds without a failure before the 
 constexpr DWORD kStopWait = 10'000;     // milliseconds for the service to stop at uninstall
 constexpr DWORD kStartWait = 30'000;    // milliseconds for a locked service database
 
-class ServiceHandle {
-  public:
-    explicit ServiceHandle(SC_HANDLE h) : h_(h) {}
-    ~ServiceHandle() {
-        if (h_)
-            ::CloseServiceHandle(h_);
-    }
-    ServiceHandle(const ServiceHandle&) = delete;
-    ServiceHandle& operator=(const ServiceHandle&) = delete;
-    SC_HANDLE get() const { return h_; }
-    explicit operator bool() const { return h_ != nullptr; }
-
-  private:
-    SC_HANDLE h_;
-};
+using ServiceHandle = platform::Owned<SC_HANDLE, ::CloseServiceHandle>;
 
 int Failed(const char* what) {
     const DWORD error = ::GetLastError();

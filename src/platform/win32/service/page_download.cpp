@@ -10,6 +10,8 @@
 #include <mutex>
 #include <thread>
 
+#include "platform/win32/handle.h"
+
 namespace service_win32 {
 
 namespace {
@@ -26,21 +28,7 @@ constexpr const wchar_t* kAgent = L"ZQandWinInet/1.0";
 // Always from the origin server: no cache on the way may answer for it.
 constexpr const wchar_t* kNoCache = L"Cache-Control: no-cache\r\nPragma: no-cache\r\n";
 
-class Internet {
-  public:
-    explicit Internet(HINTERNET h) : h_(h) {}
-    ~Internet() {
-        if (h_)
-            ::WinHttpCloseHandle(h_);
-    }
-    Internet(const Internet&) = delete;
-    Internet& operator=(const Internet&) = delete;
-    HINTERNET get() const { return h_; }
-    explicit operator bool() const { return h_ != nullptr; }
-
-  private:
-    HINTERNET h_;
-};
+using Internet = platform::Owned<HINTERNET, ::WinHttpCloseHandle>;
 
 std::wstring Widen(const std::string& text) {
     const int size = ::MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
