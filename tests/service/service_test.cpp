@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <future>
 #include <iterator>
 #include <optional>
 #include <string>
@@ -253,13 +254,22 @@ TEST_F(TimeServiceTest, CutsOffASilentClientWithoutHoldingUpTheNext) {
     EXPECT_TRUE(silent.DroppedWithin(1000));
 }
 
-TEST_F(TimeServiceTest, StopsWithinASecondAndStartsAgain) {
+TEST_F(TimeServiceTest, StopsWithinASecondEvenMidDownloadAndStartsAgain) {
+    // A client waits while the service downloads from a page that has stalled.
+    stalled_ = true;
+    const std::size_t before = page_.Requests().size();
+    auto waiting = std::async(std::launch::async, [this] { return AskAfresh(page_); });
+    ASSERT_TRUE(WaitUntil([&] { return page_.Requests().size() > before; }, 10s));
+
     ASSERT_TRUE(testsupport::StartOrStopService(false));
     const auto start = Clock::now();
     ASSERT_TRUE(WaitUntil([] { return ServiceState() == SERVICE_STOPPED; }, 5s));
     EXPECT_LT(Clock::now() - start, 1s);
+    EXPECT_FALSE(waiting.get());
     EXPECT_FALSE(Ask());  // and the program would go its own way
+    EXPECT_LT(Clock::now() - start, 2s) << "the stopped service still holds its pipe";
 
+    stalled_ = false;
     ASSERT_TRUE(testsupport::StartOrStopService(true));
     ASSERT_TRUE(WaitUntil([] { return ServiceState() == SERVICE_RUNNING; }, 10s));
     EXPECT_TRUE(WaitUntil([] { return Ask().has_value(); }, 5s));
