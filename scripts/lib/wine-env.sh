@@ -6,8 +6,9 @@ root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 export WINEPREFIX="${WINEPREFIX:-$root/build/wineprefix}"
 export WINEARCH=win32
 export WINEDEBUG=-all
-# No Mono or Gecko installers: nothing here needs .NET or an HTML engine.
-export WINEDLLOVERRIDES="mscoree,mshtml="
+# No Mono or Gecko installers: nothing here needs .NET or an HTML engine. No menu entries on the
+# host for what an installer puts into a prefix's Start menu.
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 
 started_xvfb=""
 

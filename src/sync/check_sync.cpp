@@ -9,7 +9,7 @@
 #include "platform/locale.h"
 #include "platform/window.h"
 #include "service/service_sync.h"
-#include "settings/store.h"
+#include "settings/time_page.h"
 #include "sync/server_time.h"
 #include "sync/sync_core.h"
 #include "sync/url_text.h"
@@ -22,7 +22,6 @@ namespace {
 
 using platform::Control;
 
-constexpr const char* kDefaultTimePage = "http://time.velmora.example/cgi-bin/timer.pl";
 constexpr std::int32_t kTolerance = 1;        // seconds
 constexpr std::uint32_t kRecheckPause = 500;  // milliseconds
 
@@ -100,10 +99,6 @@ SyncOutcome Run(bool bCheckOnly, bool bRecheck) {
 }
 
 }  // namespace
-
-std::string TimePageAddress() {
-    return ReadSetting("Chronalign", "General", "TimePage", kDefaultTimePage);
-}
 
 SyncOutcome CheckOrSynchronize(bool bCheckOnly, bool bRecheck) {
     try {

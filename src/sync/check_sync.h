@@ -11,10 +11,6 @@ namespace chronalign {
 // the first.
 extern float LastSyncTime;
 
-// The address of the time page: the store's "TimePage" text when there is one, else the
-// maker's time page.
-std::string TimePageAddress();
-
 // bCheckOnly: compare and report (true) or set the clock (false). bRecheck: this run is the
 // confirming re-check of a compare. Every outcome goes to the status line; the result
 // tells a caller that retries (the automatic schedule) how the last run ended.

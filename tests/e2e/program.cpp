@@ -52,8 +52,9 @@ std::vector<HWND> TopLevelWindows(WindowQuery query) {
 
 }  // namespace
 
-Program::Program() {
-    const std::string exe = DosPath(CHRONALIGN_EXE);
+Program::Program() : Program(DosPath(CHRONALIGN_EXE)) {}
+
+Program::Program(const std::string& exe) {
     const std::string folder = FolderOfPath(exe);
     std::string commandLine = "\"" + exe + "\"";
     STARTUPINFOA startup{};

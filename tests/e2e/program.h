@@ -5,12 +5,14 @@
 #include <windows.h>
 
 #include <chrono>
+#include <string>
 
 namespace e2e {
 
 class Program {
   public:
-    Program();  // starts the program; Started() tells whether it did
+    Program();                                 // starts the program; Started() tells whether it did
+    explicit Program(const std::string& exe);  // starts the program at that DOS path
     ~Program();
 
     Program(const Program&) = delete;

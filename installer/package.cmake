@@ -1,0 +1,48 @@
+# Builds the Windows Installer package: cmake -P package.cmake with
+#   -DWIXL= -DMSIINFO= -DMSIBUILD=   the msitools programs
+#   -DSOURCE= -DOUTPUT=              Chronalign.wxs and the package to write
+#   -DVERSION= -DPRODUCT_CODE= -DUPGRADE_CODE= -DPROGRAM= -DREADME= -DICON= [-DSERVICE=]
+# Every path is absolute. A failed build leaves no package behind, so the next build tries again.
+
+macro(fail message)
+  file(REMOVE "${OUTPUT}")
+  message(FATAL_ERROR "${message}")
+endmacro()
+
+# wixl looks for files relative to its working folder only: it runs from the root, with every
+# path made relative to that.
+function(from_root out path)
+  string(REGEX REPLACE "^/+" "" relative "${path}")
+  set(${out} "${relative}" PARENT_SCOPE)
+endfunction()
+
+from_root(program "${PROGRAM}")
+from_root(readme "${README}")
+from_root(icon "${ICON}")
+set(defines -D Version=${VERSION} -D ProductCode=${PRODUCT_CODE} -D UpgradeCode=${UPGRADE_CODE}
+  -D ProgramExe=${program} -D Readme=${readme} -D Icon=${icon})
+if(SERVICE)
+  from_root(service "${SERVICE}")
+  list(APPEND defines -D ServiceExe=${service})
+endif()
+
+file(REMOVE "${OUTPUT}")
+execute_process(COMMAND "${WIXL}" --arch x86 ${defines} -o "${OUTPUT}" "${SOURCE}"
+  WORKING_DIRECTORY / RESULT_VARIABLE failed)
+if(failed)
+  fail("wixl could not build ${OUTPUT}")
+endif()
+
+# A public property reaches the part of a per-machine install that runs with the installer's
+# rights only when it is listed as secure; wixl lists its own and has no way to add one.
+execute_process(COMMAND "${MSIINFO}" export "${OUTPUT}" Property
+  OUTPUT_VARIABLE properties RESULT_VARIABLE failed)
+if(failed OR NOT properties MATCHES "\nSecureCustomProperties\t([^\r\n]*)")
+  fail("no SecureCustomProperties in ${OUTPUT}")
+endif()
+execute_process(COMMAND "${MSIBUILD}" "${OUTPUT}" -q
+  "UPDATE `Property` SET `Value` = '${CMAKE_MATCH_1};TIMEPAGE' WHERE `Property` = 'SecureCustomProperties'"
+  RESULT_VARIABLE failed)
+if(failed)
+  fail("could not mark TIMEPAGE secure in ${OUTPUT}")
+endif()

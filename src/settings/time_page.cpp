@@ -1,0 +1,44 @@
+#include "settings/time_page.h"
+
+#include <cstdint>
+
+#include "platform/registry.h"
+#include "settings/reg_key.h"
+#include "settings/store.h"
+
+namespace chronalign {
+
+namespace {
+
+constexpr const char* kMakersTimePage = "http://time.velmora.example/cgi-bin/timer.pl";
+constexpr const char* kMachineKey = R"(Software\Velmora\Chronalign)";
+constexpr const char* kValueName = "TimePage";
+
+// The machine-wide text, or empty when it is missing, unreadable or not a text. Asks for read
+// access alone: every user may read the machine's key, only administrators may change it.
+std::string MachineTimePage() {
+    RegKeyHolder key;
+    if (platform::RegOpenKeyExA(platform::kHkeyLocalMachine, kMachineKey, 0,
+                                platform::kKeyQueryValue, key.Receive()) != platform::kErrorSuccess)
+        return {};
+    std::uint32_t type = 0;
+    std::string data;
+    if (platform::RegQueryValueExA(key.get(), kValueName, &type, &data) !=
+            platform::kErrorSuccess ||
+        type != platform::kRegSz)
+        return {};
+    return data.substr(0, data.find('\0'));
+}
+
+}  // namespace
+
+std::string TimePageAddress() {
+    // An empty text is what an installer leaves when it was given no address: it names no page.
+    if (std::string user = ReadSetting("Chronalign", "General", kValueName, ""); !user.empty())
+        return user;
+    if (std::string machine = MachineTimePage(); !machine.empty())
+        return machine;
+    return kMakersTimePage;
+}
+
+}  // namespace chronalign

@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Runs a command in a Wine prefix made new for it and thrown away after it, with a wineserver
+# of its own: what the command installs or registers machine-wide never reaches the project's
+# prefix.
+#   in_new_prefix.sh PREFIX COMMAND...
+set -euo pipefail
+export WINEPREFIX=$1
+shift
+rm -rf "$WINEPREFIX"
+. "$(dirname "$0")/../../scripts/lib/wine-env.sh"
+trap 'wine_env_stop; rm -rf "$WINEPREFIX"' EXIT
+wine_env_start
+"$@"

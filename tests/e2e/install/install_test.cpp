@@ -1,0 +1,235 @@
+// The installer package under Wine, in a prefix of its own (in_new_prefix.sh) beside the
+// shipped time page served by nginx (with_timepage.sh): installed, used, upgraded and removed
+// as an administrator's silent msiexec does it.
+#include <windows.h>
+
+#include <msi.h>
+#include <shlobj.h>
+
+#include <cstdlib>
+#include <optional>
+#include <vector>
+
+#include "program_test.h"
+#include "wine_path.h"
+
+namespace e2e {
+namespace {
+
+using platform::Control;
+
+constexpr const char* kMachineKey = "Software\\Velmora\\Chronalign";
+constexpr DWORD kMsiexecMs = 120'000;
+constexpr auto kFirstStartTimeout = 60s;
+
+std::string NginxPage() {
+    const char* url = std::getenv("CHRONALIGN_NGINX_PAGE");
+    return url != nullptr ? url : "";
+}
+
+// msiexec's exit code; -1 when it did not start or end in time.
+long Msiexec(const std::string& arguments) {
+    std::string commandLine = "msiexec.exe " + arguments + " /qn";
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    if (!::CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                          &startup, &info))
+        return -1;
+    ::CloseHandle(info.hThread);
+    DWORD code = static_cast<DWORD>(-1);
+    if (::WaitForSingleObject(info.hProcess, kMsiexecMs) == WAIT_OBJECT_0)
+        ::GetExitCodeProcess(info.hProcess, &code);
+    ::CloseHandle(info.hProcess);
+    return static_cast<long>(code);
+}
+
+std::string Package(const char* unixPath) {
+    return "\"" + DosPath(unixPath) + "\"";
+}
+
+struct Installed {
+    std::string code, version;
+};
+
+std::string ProductInfo(const std::string& code, const char* property) {
+    char value[MAX_PATH] = {};
+    DWORD size = sizeof value;
+    return ::MsiGetProductInfoA(code.c_str(), property, value, &size) == ERROR_SUCCESS ? value : "";
+}
+
+// Every installed version of the product, found by the code all its versions share.
+std::vector<Installed> InstalledVersions() {
+    std::vector<Installed> found;
+    char code[39] = {};
+    for (DWORD i = 0;
+         ::MsiEnumRelatedProductsA(CHRONALIGN_UPGRADE_CODE, 0, i, code) == ERROR_SUCCESS; ++i)
+        found.push_back({code, ProductInfo(code, INSTALLPROPERTY_VERSIONSTRING)});
+    return found;
+}
+
+std::string FolderOf(int csidl) {
+    char path[MAX_PATH] = {};
+    return SUCCEEDED(::SHGetFolderPathA(nullptr, csidl, nullptr, 0, path)) ? path : "";
+}
+
+std::string InstallFolder() {
+    return FolderOf(CSIDL_PROGRAM_FILES) + "\\Velmora\\Chronalign\\";
+}
+
+bool Exists(const std::string& path) {
+    return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// The Start-menu shortcuts named "Chronalign". Windows puts a per-machine package's into the
+// machine's Programs folder; Wine's installer puts it into the user's.
+std::vector<std::string> Shortcuts() {
+    std::vector<std::string> found;
+    for (int csidl : {CSIDL_COMMON_PROGRAMS, CSIDL_PROGRAMS}) {
+        const std::string link = FolderOf(csidl) + "\\Chronalign.lnk";
+        if (Exists(link))
+            found.push_back(link);
+    }
+    return found;
+}
+
+// The file a shortcut starts; empty when it cannot be read.
+std::string TargetOf(const std::string& link) {
+    IShellLinkA* shellLink = nullptr;
+    if (FAILED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                  reinterpret_cast<void**>(&shellLink))))
+        return {};
+    char target[MAX_PATH] = {};
+    IPersistFile* file = nullptr;
+    if (SUCCEEDED(shellLink->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
+        const std::wstring wide(link.begin(), link.end());
+        if (SUCCEEDED(file->Load(wide.c_str(), STGM_READ)))
+            shellLink->GetPath(target, sizeof target, nullptr, 0);
+        file->Release();
+    }
+    shellLink->Release();
+    return target;
+}
+
+std::optional<std::string> TextAt(HKEY root, const char* key, const char* name) {
+    char text[1024] = {};
+    DWORD size = sizeof text;
+    if (::RegGetValueA(root, key, name, RRF_RT_REG_SZ, nullptr, text, &size) != ERROR_SUCCESS)
+        return std::nullopt;
+    return text;
+}
+
+bool KeyExists(HKEY root, const std::string& key) {
+    HKEY open = nullptr;
+    if (::RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &open) != ERROR_SUCCESS)
+        return false;
+    ::RegCloseKey(open);
+    return true;
+}
+
+class InstallerTest : public ProgramTest {
+  protected:
+    // No user key: what the installed program knows, it knows from the installer.
+    void SetUp() override {
+        ASSERT_FALSE(NginxPage().empty()) << "run through with_timepage.sh, which starts nginx";
+        ASSERT_TRUE(SUCCEEDED(::CoInitialize(nullptr)));
+        ASSERT_TRUE(InstalledVersions().empty()) << "a version is installed already";
+    }
+    // Whatever a test left installed goes, so the next one starts from a bare machine.
+    void TearDown() override {
+        for (const Installed& product : InstalledVersions()) Msiexec("/x " + product.code);
+        ::CoUninitialize();
+    }
+
+    static void ExpectNothingLeft() {
+        EXPECT_TRUE(InstalledVersions().empty());
+        EXPECT_FALSE(Exists(FolderOf(CSIDL_PROGRAM_FILES) + "\\Velmora"));
+        EXPECT_TRUE(Shortcuts().empty());
+        EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, "Software\\Velmora"));
+        EXPECT_EQ(TextAt(HKEY_LOCAL_MACHINE, kRunKey, kRunValue), std::nullopt);
+        EXPECT_EQ(TextAt(HKEY_CURRENT_USER, kRunKey, kRunValue), std::nullopt);
+    }
+};
+
+TEST_F(InstallerTest, InstallsForTheMachineWorksFromThereAndLeavesNothingWhenRemoved) {
+    ASSERT_EQ(Msiexec("/i " + Package(CHRONALIGN_MSI) + " TIMEPAGE=" + NginxPage()), 0);
+    const std::string folder = InstallFolder();
+    const std::string exe = folder + "Chronalign.exe";
+    EXPECT_TRUE(Exists(exe));
+    EXPECT_TRUE(Exists(folder + "readme.txt"));
+    const auto links = Shortcuts();
+    ASSERT_EQ(links.size(), 1u);
+    EXPECT_EQ(TargetOf(links.front()), exe);
+    EXPECT_EQ(TextAt(HKEY_LOCAL_MACHINE, kMachineKey, "TimePage"), NginxPage());
+
+    // The entry in the list of installed programs.
+    const auto installed = InstalledVersions();
+    ASSERT_EQ(installed.size(), 1u);
+    const std::string& code = installed.front().code;
+    EXPECT_EQ(installed.front().version, CHRONALIGN_PACKAGE_VERSION);
+    EXPECT_EQ(ProductInfo(code, INSTALLPROPERTY_INSTALLEDPRODUCTNAME), "Velmora Chronalign");
+    EXPECT_EQ(ProductInfo(code, INSTALLPROPERTY_PUBLISHER), "Velmora");
+    EXPECT_TRUE(Exists(ProductInfo(code, INSTALLPROPERTY_PRODUCTICON)));
+
+    ASSERT_FALSE(KeyExists(HKEY_CURRENT_USER, kSettingsKey));
+    {
+        Program program(exe);
+        // The first window in a new prefix waits for Wine to start the prefix's desktop.
+        HWND window = program.WaitForMainWindow(kFirstStartTimeout);
+        ASSERT_NE(window, nullptr);
+        ASSERT_TRUE(
+            WaitUntil([&] { return ::IsWindowVisible(window) != FALSE; }, kFirstStartTimeout));
+        Click(ControlOf(window, Control::cmdCheckTime));
+        EXPECT_TRUE(WaitForText(window, Control::lblInfo, "Local time is ok"))
+            << Text(window, Control::lblInfo);
+
+        // A folder with blanks: only the quoted command names this program and no other.
+        Click(ControlOf(window, Control::chkAutoRun));
+        ASSERT_TRUE(WaitUntil([&] { return CheckOf(ControlOf(window, Control::chkAutoRun)) == 1; },
+                              kUiTimeout));
+        ::PostMessageA(window, WM_CLOSE, 0, 0);
+        EXPECT_TRUE(WaitUntil(
+            [&] { return TextAt(HKEY_LOCAL_MACHINE, kRunKey, kRunValue) == "\"" + exe + "\""; },
+            kUiTimeout))
+            << TextAt(HKEY_LOCAL_MACHINE, kRunKey, kRunValue).value_or("(none)");
+    }
+
+    ASSERT_EQ(Msiexec("/x " + Package(CHRONALIGN_MSI)), 0);
+    ExpectNothingLeft();
+}
+
+TEST_F(InstallerTest, ANewerVersionReplacesAnOlderOneAndNeverTheOtherWayRound) {
+    ASSERT_EQ(Msiexec("/i " + Package(CHRONALIGN_MSI) + " TIMEPAGE=" + NginxPage()), 0);
+    ASSERT_EQ(Msiexec("/i " + Package(CHRONALIGN_NEXT_MSI)), 0);
+    auto installed = InstalledVersions();
+    ASSERT_EQ(installed.size(), 1u);
+    EXPECT_EQ(installed.front().version, CHRONALIGN_NEXT_VERSION);
+    EXPECT_TRUE(Exists(InstallFolder() + "Chronalign.exe"));
+    EXPECT_EQ(TextAt(HKEY_LOCAL_MACHINE, kMachineKey, "TimePage"), NginxPage())
+        << "an upgrade given no address keeps the one it had";
+
+    EXPECT_EQ(Msiexec("/i " + Package(CHRONALIGN_MSI)), ERROR_INSTALL_FAILURE);
+    installed = InstalledVersions();
+    ASSERT_EQ(installed.size(), 1u);
+    EXPECT_EQ(installed.front().version, CHRONALIGN_NEXT_VERSION);
+
+    // Windows removes the older version of an upgrade with UPGRADINGPRODUCTCODE set (Wine's
+    // installer does not set it). Such a removal keeps the program's start-with-Windows values:
+    // the new version's program has the same path.
+    const std::string command = "\"" + InstallFolder() + "Chronalign.exe\"";
+    for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER})
+        ASSERT_EQ(::RegSetKeyValueA(root, kRunKey, kRunValue, REG_SZ, command.c_str(),
+                                    static_cast<DWORD>(command.size() + 1)),
+                  ERROR_SUCCESS);
+    ASSERT_EQ(Msiexec("/x " + Package(CHRONALIGN_NEXT_MSI) +
+                      " UPGRADINGPRODUCTCODE=" + installed.front().code),
+              0);
+    EXPECT_TRUE(InstalledVersions().empty());
+    for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
+        EXPECT_EQ(TextAt(root, kRunKey, kRunValue), command);
+        ::RegDeleteKeyValueA(root, kRunKey, kRunValue);
+    }
+}
+
+}  // namespace
+}  // namespace e2e

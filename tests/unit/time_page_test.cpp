@@ -1,0 +1,38 @@
+#include "settings/time_page.h"
+
+#include <gtest/gtest.h>
+
+#include "reset_fakes.h"
+
+namespace chronalign {
+namespace {
+
+constexpr const char* kMachineKey = R"(HKLM\Software\Velmora\Chronalign)";
+constexpr const char* kMakers = "http://time.velmora.example/cgi-bin/timer.pl";
+
+using TimePageTest = fake::FakePlatformTest;
+
+TEST_F(TimePageTest, TheUsersAddressComesFirstThenTheMachinesThenTheMakers) {
+    EXPECT_EQ(TimePageAddress(), kMakers);
+    fake::PutString(kMachineKey, "TimePage", "");  // an install given no address
+    EXPECT_EQ(TimePageAddress(), kMakers);
+    fake::Registry().keys[kMachineKey]["timepage"] = {platform::kRegDword,
+                                                      std::string("\1\0\0\0", 4)};
+    EXPECT_EQ(TimePageAddress(), kMakers);
+
+    // A user who may not change the machine's key still reads it.
+    fake::Registry().writeDenied.insert(R"(hklm\software\velmora\chronalign)");
+    fake::PutString(kMachineKey, "TimePage", "http://machine.example/cgi-bin/timer.pl");
+    EXPECT_EQ(TimePageAddress(), "http://machine.example/cgi-bin/timer.pl");
+    fake::PutString(fake::kStoreKey, "TimePage", "");
+    EXPECT_EQ(TimePageAddress(), "http://machine.example/cgi-bin/timer.pl");
+
+    fake::PutString(fake::kStoreKey, "TimePage", "https://user.example/time");
+    EXPECT_EQ(TimePageAddress(), "https://user.example/time");
+
+    EXPECT_TRUE(fake::Registry().setCalls.empty());
+    EXPECT_EQ(fake::OpenHandleCount(), 0u);
+}
+
+}  // namespace
+}  // namespace chronalign
