@@ -2,16 +2,12 @@
 
 #include <cstdio>
 
-#include "platform/registry.h"
 #include "service/messages.h"
-#include "settings/reg_key.h"
+#include "settings/time_page.h"
 
 namespace chronalign::service {
 
 namespace {
-
-constexpr const char* kMachineKey = "Software\\Velmora\\Chronalign";
-constexpr const char* kBuiltInTimePage = "http://time.velmora.example/cgi-bin/timer.pl";
 
 std::string Describe(const platform::SystemTime& t) {
     char text[48];
@@ -42,21 +38,6 @@ AuditEntry Audit(const SyncResult& result, const std::string& account, const std
 
 }  // namespace
 
-std::string MachineTimePage() {
-    RegKeyHolder key;
-    std::uint32_t type = 0;
-    std::string data;
-    if (platform::RegOpenKeyExA(platform::kHkeyLocalMachine, kMachineKey, 0,
-                                platform::kKeyQueryValue,
-                                key.Receive()) != platform::kErrorSuccess ||
-        platform::RegQueryValueExA(key.get(), "TimePage", &type, &data) !=
-            platform::kErrorSuccess ||
-        type != platform::kRegSz)
-        return kBuiltInTimePage;
-    data.resize(data.find('\0') == std::string::npos ? data.size() : data.find('\0'));
-    return data.empty() ? kBuiltInTimePage : data;
-}
-
 std::optional<Answer> TimeService::Serve(std::string_view message, const std::string& account) {
     const std::optional<Request> request = DecodeRequest(message);
     if (!request)
@@ -64,7 +45,7 @@ std::optional<Answer> TimeService::Serve(std::string_view message, const std::st
     if (last_ && ticks_() - lastDone_ < kReuseMilliseconds)
         return Answer{EncodeReply(*last_), std::nullopt};
 
-    const std::string page = MachineTimePage();
+    const std::string page = MachineTimePageAddress();
     const SyncResult result =
         SyncWithTimePage(fetch_, page, request->offsetMinutes, SyncAction::Set);
     last_ = result;

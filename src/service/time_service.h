@@ -31,10 +31,6 @@ struct Answer {
     std::optional<AuditEntry> audit;  // none for an answer given again
 };
 
-// The time page address the service uses: the machine-wide "TimePage" when it is there and not
-// empty, else the maker's. A user's settings are never read.
-std::string MachineTimePage();
-
 class TimeService {
   public:
     TimeService(PageFetch fetch, Ticks ticks) : fetch_(fetch), ticks_(ticks) {}

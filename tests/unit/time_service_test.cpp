@@ -8,6 +8,7 @@
 
 #include "reset_fakes.h"
 #include "service/messages.h"
+#include "settings/time_page.h"
 #include "sync/check_sync.h"
 
 namespace chronalign {
@@ -88,9 +89,9 @@ class TimeServiceTest : public fake::FakePlatformTest {
 
 TEST_F(TimeServiceTest, ReadsOnlyTheMachineWideTimePage) {
     fake::PutString(fake::kStoreKey, "TimePage", "http://user.example/");
-    EXPECT_EQ(service::MachineTimePage(), "http://time.velmora.example/cgi-bin/timer.pl");
+    EXPECT_EQ(MachineTimePageAddress(), "http://time.velmora.example/cgi-bin/timer.pl");
     fake::PutString(kMachineKey, "TimePage", "");
-    EXPECT_EQ(service::MachineTimePage(), "http://time.velmora.example/cgi-bin/timer.pl");
+    EXPECT_EQ(MachineTimePageAddress(), "http://time.velmora.example/cgi-bin/timer.pl");
     fake::PutString(kMachineKey, "TimePage", "http://machine.example/t");
     ASSERT_TRUE(service_.Serve(EncodeRequest(0), "PC\\ann"));
     EXPECT_EQ(fetched, std::vector<std::string>{"http://machine.example/t"});
