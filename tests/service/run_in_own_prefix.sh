@@ -3,29 +3,19 @@
 # after it, under a wineserver of its own: registering a service must not touch the shared
 # prefix. The service's tests install it; the end-to-end tests drive the program with it
 # running; its removal comes last.
+#   run_in_own_prefix.sh PREFIX SERVICE_TESTS E2E_TESTS
 set -euo pipefail
-prefix=$1 service_tests=$2 e2e_tests=$3
+export WINEPREFIX=$1
+service_tests=$2 e2e_tests=$3
+rm -rf "$WINEPREFIX"
+. "$(dirname "$0")/../../scripts/lib/wine-env.sh"
+trap 'wine_env_stop; rm -rf "$WINEPREFIX"' EXIT
+wine_env_start
 
-export WINEPREFIX=$prefix WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-stop() {
-    wineserver -k >/dev/null 2>&1 || true
-    rm -rf "$prefix"
-}
-trap stop EXIT
-stop
-mkdir -p "$prefix"
-# A new prefix goes on setting itself up after its first boot returns, and Wine's service
-# manager fails a service started meanwhile; from a second boot on it is settled.
-wineserver -p >/dev/null 2>&1 || true
-wineboot -i </dev/null >/dev/null 2>&1 || true
-wineserver -k >/dev/null 2>&1 || true
-wineserver -w
 # Wine's ReportEvent writes the entries to its "eventlog" debug channel and nowhere else: the
-# service inherits this boot's standard error, so they land in a file the tests read.
-export SERVICE_EVENTS_LOG=$prefix-events.log
-WINEDEBUG=-all,trace+eventlog,warn+eventlog,err+eventlog wineserver -p >/dev/null 2>&1 || true
-WINEDEBUG=-all,trace+eventlog,warn+eventlog,err+eventlog wineboot </dev/null >/dev/null \
-    2>"$SERVICE_EVENTS_LOG" || true
+# service inherits the boot's standard error, so they land in a file the tests read.
+export SERVICE_EVENTS_LOG=$WINEPREFIX-events.log
+WINEDEBUG=-all,trace+eventlog,warn+eventlog,err+eventlog wine_env_reboot "$SERVICE_EVENTS_LOG"
 
 wine "$service_tests" --gtest_filter=-TimeServiceRemoval.*
 wine "$e2e_tests" --gtest_filter='ThroughService*'
