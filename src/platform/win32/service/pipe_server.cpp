@@ -62,7 +62,7 @@ std::string ClientAccount(HANDLE pipe) {
     const BOOL opened = ::OpenThreadToken(::GetCurrentThread(), TOKEN_QUERY, TRUE, &raw);
     ::RevertToSelf();
     const Handle token(opened ? raw : nullptr);
-    char buffer[256];
+    alignas(TOKEN_USER) char buffer[256];
     DWORD size = 0;
     if (!token || !::GetTokenInformation(token.get(), TokenUser, buffer, sizeof buffer, &size))
         return "an unidentified client";
