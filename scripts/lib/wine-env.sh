@@ -37,6 +37,17 @@ wine_env_start() {
     wineboot -i </dev/null >/dev/null 2>&1 || true
 }
 
+# Boots the prefix again under a new wineserver. A new prefix goes on setting itself up after
+# its first boot, and all through that first session Wine's service manager fails to start a
+# service registered then (error 1053); from a second boot on it works. The boot's standard
+# error, which the prefix's services inherit, goes to the file given, else nowhere.
+wine_env_reboot() {
+    wineserver -k >/dev/null 2>&1 || true
+    wineserver -w
+    wineserver -p >/dev/null 2>&1 || true
+    wineboot </dev/null >/dev/null 2>"${1:-/dev/null}" || true
+}
+
 wine_env_stop() {
     wineserver -k >/dev/null 2>&1 || true
     if [ -n "$started_xvfb" ]; then

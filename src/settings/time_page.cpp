@@ -36,6 +36,10 @@ std::string TimePageAddress() {
     // An empty text is what an installer leaves when it was given no address: it names no page.
     if (std::string user = ReadSetting("Chronalign", "General", kValueName, ""); !user.empty())
         return user;
+    return MachineTimePageAddress();
+}
+
+std::string MachineTimePageAddress() {
     if (std::string machine = MachineTimePage(); !machine.empty())
         return machine;
     return kMakersTimePage;

@@ -11,4 +11,8 @@ namespace chronalign {
 // administrator's) when it is there and not empty; else the maker's time page. Reads only.
 std::string TimePageAddress();
 
+// The machine-wide address alone, for the time service, which never reads a user's: the
+// machine-wide "TimePage" text when it is there and not empty, else the maker's time page.
+std::string MachineTimePageAddress();
+
 }  // namespace chronalign

@@ -8,6 +8,7 @@
 #include "platform/clock.h"
 #include "platform/locale.h"
 #include "platform/window.h"
+#include "service/service_sync.h"
 #include "settings/time_page.h"
 #include "sync/server_time.h"
 #include "sync/sync_core.h"
@@ -80,11 +81,20 @@ SyncOutcome Report(const SyncResult& result, bool bRecheck) {
     return result.outcome;
 }
 
+// The time service sets the clock when it answers: a program without the right to set it
+// would only be refused. Without the service the program sets the clock itself.
+SyncResult SetClock() {
+    if (const std::optional<SyncResult> result = SynchronizeThroughService(OffsetMinutes))
+        return *result;
+    return SyncWithTimePage(GetUrlText, TimePageAddress(), OffsetMinutes, SyncAction::Set);
+}
+
 SyncOutcome Run(bool bCheckOnly, bool bRecheck) {
     Status(kGettingTime);
     platform::DoEvents();  // paint the text before the download blocks the thread
-    const SyncResult result = SyncWithTimePage(GetUrlText, TimePageAddress(), OffsetMinutes,
-                                               bCheckOnly ? SyncAction::Compare : SyncAction::Set);
+    const SyncResult result = bCheckOnly ? SyncWithTimePage(GetUrlText, TimePageAddress(),
+                                                            OffsetMinutes, SyncAction::Compare)
+                                         : SetClock();
     return Report(result, bRecheck);
 }
 

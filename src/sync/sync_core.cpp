@@ -27,11 +27,13 @@ SyncResult SyncWithTimePage(PageFetch fetch, const std::string& address,
     if (!server || (action == SyncAction::Set && !WithinOneDay(*server)))
         return {};
     const platform::SystemTime clock = platform::GetSystemTime();  // after the page arrived
-    if (action == SyncAction::Compare)
-        return {SyncOutcome::Compared, ShortWayRound(SecondsOfDay(clock) - SecondsOf(*server)), {}};
+    if (action == SyncAction::Compare) {
+        const std::int32_t lead = ShortWayRound(SecondsOfDay(clock) - SecondsOf(*server));
+        return {SyncOutcome::Compared, lead, {}, clock};
+    }
     const platform::SystemTime wanted = WithNearestTimeOfDay(clock, SecondsOf(*server));
     const bool accepted = platform::SetSystemTime(wanted);
-    return {accepted ? SyncOutcome::SetAccepted : SyncOutcome::SetRefused, 0, wanted};
+    return {accepted ? SyncOutcome::SetAccepted : SyncOutcome::SetRefused, 0, wanted, clock};
 }
 
 }  // namespace chronalign

@@ -24,6 +24,7 @@ struct SyncResult {
     SyncOutcome outcome = SyncOutcome::NoServerTime;
     std::int32_t difference = 0;  // seconds, the short way round the clock
     platform::SystemTime written{};
+    platform::SystemTime clock{};  // the system clock as read once the page had arrived
 };
 
 // Downloads the page at an address: its body, or empty text when nothing came.

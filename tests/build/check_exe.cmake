@@ -1,8 +1,7 @@
 # Checks what the program is as a file: a 32-bit Windows GUI executable that needs nothing but
 # the DLLs every Windows has, and carries its version, icon, picture and manifest.
 # Run as: cmake -DOBJDUMP=... -DWINDRES=... -DEXE=... -P check_exe.cmake
-set(allowed ADVAPI32.dll COMCTL32.dll GDI32.dll KERNEL32.dll msvcrt.dll SHELL32.dll USER32.dll
-    VERSION.dll WININET.dll WS2_32.dll)
+include(${CMAKE_CURRENT_LIST_DIR}/system_dlls.cmake)
 
 execute_process(COMMAND ${OBJDUMP} -f -p ${EXE} OUTPUT_VARIABLE dump RESULT_VARIABLE failed)
 if(failed)
@@ -16,26 +15,7 @@ if(NOT dump MATCHES "Subsystem[\t ]+0*2[\t ]+\\(Windows GUI\\)")
   message(FATAL_ERROR "${EXE} is not a GUI program")
 endif()
 
-string(REGEX MATCHALL "DLL Name: [^\n]+" imports "${dump}")
-if(NOT imports)
-  message(FATAL_ERROR "${EXE} lists no imports")
-endif()
-foreach(line IN LISTS imports)
-  string(REPLACE "DLL Name: " "" dll "${line}")
-  string(STRIP "${dll}" dll)
-  string(TOUPPER "${dll}" upper)
-  set(known FALSE)
-  foreach(ok IN LISTS allowed)
-    string(TOUPPER "${ok}" ok_upper)
-    if(upper STREQUAL ok_upper)
-      set(known TRUE)
-    endif()
-  endforeach()
-  if(NOT known)
-    message(FATAL_ERROR "${EXE} needs ${dll}, which not every Windows has")
-  endif()
-  message(STATUS "imports ${dll}")
-endforeach()
+check_system_dlls_only("${EXE}" "${dump}")
 
 execute_process(COMMAND ${WINDRES} -i ${EXE} -O rc OUTPUT_VARIABLE resources RESULT_VARIABLE failed)
 if(failed)

@@ -10,4 +10,5 @@ rm -rf "$WINEPREFIX"
 . "$(dirname "$0")/../../scripts/lib/wine-env.sh"
 trap 'wine_env_stop; rm -rf "$WINEPREFIX"' EXIT
 wine_env_start
+wine_env_reboot  # the package registers the time service
 "$@"

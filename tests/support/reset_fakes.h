@@ -11,6 +11,7 @@
 #include "fake_process.h"
 #include "fake_registry.h"
 #include "fake_shell.h"
+#include "fake_time_service.h"
 #include "fake_window.h"
 #include "sync/auto_sync.h"
 #include "sync/check_sync.h"
@@ -27,6 +28,7 @@ inline void ResetAll() {
     ResetProcess();
     ResetRegistry();
     ResetShell();
+    ResetTimeService();
     ResetWindow();
     chronalign::AppFolder.clear();
     chronalign::OffsetMinutes = 0;

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "program_test.h"
+#include "service_control.h"
 #include "wine_path.h"
 
 namespace e2e {
@@ -19,6 +20,8 @@ namespace {
 using platform::Control;
 
 constexpr const char* kMachineKey = "Software\\Velmora\\Chronalign";
+constexpr const char* kEventSourceKey =
+    "SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application\\VelmoraChronalign";
 constexpr DWORD kMsiexecMs = 120'000;
 constexpr auto kFirstStartTimeout = 60s;
 
@@ -148,6 +151,16 @@ class InstallerTest : public ProgramTest {
         EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, "Software\\Velmora"));
         EXPECT_EQ(TextAt(HKEY_LOCAL_MACHINE, kRunKey, kRunValue), std::nullopt);
         EXPECT_EQ(TextAt(HKEY_CURRENT_USER, kRunKey, kRunValue), std::nullopt);
+        EXPECT_EQ(testsupport::ServiceState(), 0u) << "the time service is still registered";
+        EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kEventSourceKey));
+    }
+
+    // The time service from the installed folder, registered and running.
+    static void ExpectTimeServiceRunning() {
+        EXPECT_TRUE(WaitUntil([] { return testsupport::ServiceState() == SERVICE_RUNNING; },
+                              kUiTimeout));
+        EXPECT_EQ(TextAt(HKEY_LOCAL_MACHINE, kEventSourceKey, "EventMessageFile"),
+                  InstallFolder() + "ChronalignService.exe");
     }
 };
 
@@ -157,6 +170,7 @@ TEST_F(InstallerTest, InstallsForTheMachineWorksFromThereAndLeavesNothingWhenRem
     const std::string exe = folder + "Chronalign.exe";
     EXPECT_TRUE(Exists(exe));
     EXPECT_TRUE(Exists(folder + "readme.txt"));
+    ExpectTimeServiceRunning();
     const auto links = Shortcuts();
     ASSERT_EQ(links.size(), 1u);
     EXPECT_EQ(TargetOf(links.front()), exe);
@@ -205,6 +219,7 @@ TEST_F(InstallerTest, ANewerVersionReplacesAnOlderOneAndNeverTheOtherWayRound) {
     ASSERT_EQ(installed.size(), 1u);
     EXPECT_EQ(installed.front().version, CHRONALIGN_NEXT_VERSION);
     EXPECT_TRUE(Exists(InstallFolder() + "Chronalign.exe"));
+    ExpectTimeServiceRunning();
     EXPECT_EQ(TextAt(HKEY_LOCAL_MACHINE, kMachineKey, "TimePage"), NginxPage())
         << "an upgrade given no address keeps the one it had";
 

@@ -1,0 +1,161 @@
+#include "platform/win32/service/install.h"
+
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+
+#include "platform/win32/handle.h"
+#include "platform/win32/service/names.h"
+
+namespace service_win32 {
+
+namespace {
+
+constexpr const char* kAccount = "NT AUTHORITY\\LocalService";
+constexpr const char* kDescription =
+    "Sets the system clock from the time page when a Chronalign user asks for it.";
+constexpr const char* kEventSourceKey =
+    "SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application\\VelmoraChronalign";
+constexpr DWORD kRestartDelay = 5000;   // milliseconds
+constexpr DWORD kFailureReset = 86400;  // seconds without a failure before the count restarts
+constexpr DWORD kStopWait = 10'000;     // milliseconds for the service to stop at uninstall
+constexpr DWORD kStartWait = 30'000;    // milliseconds for a locked service database
+
+using ServiceHandle = platform::Owned<SC_HANDLE, ::CloseServiceHandle>;
+
+int Failed(const char* what) {
+    const DWORD error = ::GetLastError();
+    std::printf("%s failed: error %lu\n", what, error);
+    return error != 0 ? static_cast<int>(error) : 1;
+}
+
+std::string ExecutablePath() {
+    char path[MAX_PATH * 2] = {};
+    const DWORD length = ::GetModuleFileNameA(nullptr, path, sizeof path);
+    return std::string(path, length);
+}
+
+// Starts late at boot, restarts after a failure (a stop with an error counts), and holds no
+// right beyond setting the time.
+void Configure(SC_HANDLE service) {
+    SERVICE_DESCRIPTIONA description{const_cast<char*>(kDescription)};
+    SERVICE_DELAYED_AUTO_START_INFO delayed{TRUE};
+    SC_ACTION restart[] = {{SC_ACTION_RESTART, kRestartDelay},
+                           {SC_ACTION_RESTART, kRestartDelay},
+                           {SC_ACTION_RESTART, kRestartDelay}};
+    SERVICE_FAILURE_ACTIONSA failure{kFailureReset, nullptr, nullptr, 3, restart};
+    SERVICE_FAILURE_ACTIONS_FLAG onErrorStop{TRUE};
+    char privileges[] = "SeSystemtimePrivilege\0SeChangeNotifyPrivilege\0";
+    SERVICE_REQUIRED_PRIVILEGES_INFOA required{privileges};
+    const struct {
+        DWORD level;
+        void* info;
+        const char* name;
+    } settings[] = {
+        {SERVICE_CONFIG_DESCRIPTION, &description, "description"},
+        {SERVICE_CONFIG_DELAYED_AUTO_START_INFO, &delayed, "delayed start"},
+        {SERVICE_CONFIG_FAILURE_ACTIONS, &failure, "restart on failure"},
+        {SERVICE_CONFIG_FAILURE_ACTIONS_FLAG, &onErrorStop, "restart on an error stop"},
+        {SERVICE_CONFIG_REQUIRED_PRIVILEGES_INFO, &required, "required privileges"},
+    };
+    for (const auto& setting : settings)
+        if (!::ChangeServiceConfig2A(service, setting.level, setting.info))
+            std::printf("Setting the %s failed: error %lu\n", setting.name, ::GetLastError());
+}
+
+// The Application log's source, so the viewer shows the entries' texts (the message table).
+void RegisterEventSource(const std::string& exe) {
+    HKEY key = nullptr;
+    if (::RegCreateKeyExA(HKEY_LOCAL_MACHINE, kEventSourceKey, 0, nullptr, 0, KEY_SET_VALUE,
+                          nullptr, &key, nullptr) != ERROR_SUCCESS)
+        return;
+    const DWORD types = EVENTLOG_ERROR_TYPE | EVENTLOG_WARNING_TYPE | EVENTLOG_INFORMATION_TYPE;
+    ::RegSetValueExA(key, "EventMessageFile", 0, REG_EXPAND_SZ,
+                     reinterpret_cast<const BYTE*>(exe.c_str()),
+                     static_cast<DWORD>(exe.size() + 1));
+    ::RegSetValueExA(key, "TypesSupported", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&types),
+                     sizeof types);
+    ::RegCloseKey(key);
+}
+
+// The service manager refuses starts while it starts services itself (early after boot).
+bool Start(SC_HANDLE service) {
+    for (DWORD waited = 0;; waited += 100) {
+        if (::StartServiceA(service, 0, nullptr) ||
+            ::GetLastError() == ERROR_SERVICE_ALREADY_RUNNING)
+            return true;
+        if (::GetLastError() != ERROR_SERVICE_DATABASE_LOCKED || waited >= kStartWait)
+            return false;
+        ::Sleep(100);
+    }
+}
+
+bool WaitUntilStopped(SC_HANDLE service) {
+    for (DWORD waited = 0; waited < kStopWait; waited += 100) {
+        SERVICE_STATUS status{};
+        if (!::QueryServiceStatus(service, &status) || status.dwCurrentState == SERVICE_STOPPED)
+            return true;
+        ::Sleep(100);
+    }
+    return false;
+}
+
+// The service, created, or brought up to this file and these settings when installed before.
+SC_HANDLE CreateOrUpdate(SC_HANDLE manager, const std::string& command) {
+    const SC_HANDLE created =
+        ::CreateServiceA(manager, kServiceName, kDisplayName, SERVICE_ALL_ACCESS,
+                         SERVICE_WIN32_OWN_PROCESS, SERVICE_AUTO_START, SERVICE_ERROR_NORMAL,
+                         command.c_str(), nullptr, nullptr, nullptr, kAccount, "");
+    if (created || ::GetLastError() != ERROR_SERVICE_EXISTS)
+        return created;
+    const SC_HANDLE existing = ::OpenServiceA(manager, kServiceName, SERVICE_ALL_ACCESS);
+    if (existing && !::ChangeServiceConfigA(existing, SERVICE_WIN32_OWN_PROCESS, SERVICE_AUTO_START,
+                                            SERVICE_ERROR_NORMAL, command.c_str(), nullptr, nullptr,
+                                            nullptr, kAccount, "", kDisplayName)) {
+        const DWORD error = ::GetLastError();
+        ::CloseServiceHandle(existing);
+        ::SetLastError(error);
+        return nullptr;
+    }
+    return existing;
+}
+
+}  // namespace
+
+int InstallService() {
+    const ServiceHandle manager(::OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
+    if (!manager)
+        return Failed("Opening the service manager");
+    const std::string exe = ExecutablePath();
+    const std::string command = "\"" + exe + "\"";
+    const ServiceHandle service(CreateOrUpdate(manager.get(), command));
+    if (!service)
+        return Failed("Creating the service");
+    Configure(service.get());
+    RegisterEventSource(exe);
+    if (!Start(service.get()))
+        return Failed("Starting the service");
+    std::printf("%s is installed and started.\n", kDisplayName);
+    return 0;
+}
+
+int UninstallService() {
+    const ServiceHandle manager(::OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT));
+    if (!manager)
+        return Failed("Opening the service manager");
+    const ServiceHandle service(
+        ::OpenServiceA(manager.get(), kServiceName, SERVICE_STOP | SERVICE_QUERY_STATUS | DELETE));
+    if (!service)
+        return Failed("Opening the service");
+    SERVICE_STATUS status{};
+    if (::ControlService(service.get(), SERVICE_CONTROL_STOP, &status))
+        WaitUntilStopped(service.get());
+    if (!::DeleteService(service.get()))
+        return Failed("Removing the service");
+    ::RegDeleteKeyA(HKEY_LOCAL_MACHINE, kEventSourceKey);
+    std::printf("%s is removed.\n", kDisplayName);
+    return 0;
+}
+
+}  // namespace service_win32

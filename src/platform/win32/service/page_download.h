@@ -1,0 +1,12 @@
+// The service's own download of the time page, with WinHTTP (WinINet is not for services).
+#pragma once
+
+#include <string>
+
+namespace service_win32 {
+
+// The body of the page at the address, at most 64 KiB, within about 20 seconds all told;
+// empty text when nothing usable came. Never fails and never hangs.
+std::string DownloadPage(const std::string& address);
+
+}  // namespace service_win32

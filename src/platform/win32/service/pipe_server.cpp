@@ -1,0 +1,136 @@
+#include "platform/win32/service/pipe_server.h"
+
+#include <sddl.h>
+
+#include <optional>
+#include <string>
+
+#include "platform/win32/handle.h"
+#include "platform/win32/overlapped.h"
+#include "platform/win32/service/event_log.h"
+#include "platform/win32/service/page_download.h"
+#include "service/messages.h"
+#include "service/time_service.h"
+
+namespace service_win32 {
+
+namespace {
+
+using platform::Handle;
+using platform::WaitOverlapped;
+
+// Authenticated users may read, write and set the read mode, but not create an instance
+// (FILE_APPEND_DATA), so nobody can stand in for the service; network logons are denied
+// outright; the system, administrators and the service's own account have full control.
+constexpr const char* kPipeSecurity =
+    "D:P(D;;GA;;;NU)(A;;GA;;;SY)(A;;GA;;;BA)(A;;GA;;;LS)(A;;0x0012018b;;;AU)";
+
+// A client that has connected must send its request this soon, so none can hold the others up.
+constexpr DWORD kRequestWait = 2000;
+// How long the reply may take to go, and the client to take it and hang up.
+constexpr DWORD kReplyWait = 2000;
+
+// Room for more than any valid message: a longer one reads as a message too big to be ours.
+constexpr DWORD kReadRoom = 64;
+
+std::uint64_t Ticks() {
+    return ::GetTickCount64();
+}
+
+HANDLE CreatePipe() {
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (!::ConvertStringSecurityDescriptorToSecurityDescriptorA(kPipeSecurity, SDDL_REVISION_1,
+                                                                &descriptor, nullptr))
+        return INVALID_HANDLE_VALUE;
+    SECURITY_ATTRIBUTES attributes{sizeof attributes, descriptor, FALSE};
+    const HANDLE pipe = ::CreateNamedPipeA(
+        chronalign::service::kPipeName,
+        PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED | FILE_FLAG_FIRST_PIPE_INSTANCE,
+        PIPE_TYPE_MESSAGE | PIPE_READMODE_MESSAGE | PIPE_WAIT | PIPE_REJECT_REMOTE_CLIENTS, 1,
+        kReadRoom, kReadRoom, 0, &attributes);
+    const DWORD error = ::GetLastError();
+    ::LocalFree(descriptor);
+    ::SetLastError(error);
+    return pipe;
+}
+
+// "DOMAIN\user" of the connected client, learnt at identification level.
+std::string ClientAccount(HANDLE pipe) {
+    if (!::ImpersonateNamedPipeClient(pipe))
+        return "an unidentified client";
+    HANDLE raw = nullptr;
+    const BOOL opened = ::OpenThreadToken(::GetCurrentThread(), TOKEN_QUERY, TRUE, &raw);
+    ::RevertToSelf();
+    const Handle token(opened ? raw : nullptr);
+    alignas(TOKEN_USER) char buffer[256];
+    DWORD size = 0;
+    if (!token || !::GetTokenInformation(token.get(), TokenUser, buffer, sizeof buffer, &size))
+        return "an unidentified client";
+    char name[256], domain[256];
+    DWORD nameSize = sizeof name, domainSize = sizeof domain;
+    SID_NAME_USE use{};
+    if (!::LookupAccountSidA(nullptr, reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid, name,
+                             &nameSize, domain, &domainSize, &use))
+        return "an unidentified client";
+    return std::string(domain) + "\\" + name;
+}
+
+// The request of a connected client, or nothing when it sent none in time or too much.
+std::optional<std::string> ReadRequest(HANDLE pipe, HANDLE stop) {
+    char buffer[kReadRoom];
+    const auto read = WaitOverlapped(pipe, kRequestWait, stop, [&](OVERLAPPED* o) {
+        return ::ReadFile(pipe, buffer, sizeof buffer, nullptr, o) != FALSE;
+    });
+    if (!read)  // ERROR_MORE_DATA included: an oversized message is no request
+        return std::nullopt;
+    return std::string(buffer, *read);
+}
+
+// Sends the reply and gives the client a moment to take it: disconnecting discards what it has
+// not read. The client's hang-up ends the wait.
+void SendReply(HANDLE pipe, HANDLE stop, const std::string& reply) {
+    const auto written = WaitOverlapped(pipe, kReplyWait, stop, [&](OVERLAPPED* o) {
+        return ::WriteFile(pipe, reply.data(), static_cast<DWORD>(reply.size()), nullptr, o) !=
+               FALSE;
+    });
+    if (!written)
+        return;
+    char ignored[kReadRoom];
+    WaitOverlapped(pipe, kReplyWait, stop, [&](OVERLAPPED* o) {
+        return ::ReadFile(pipe, ignored, sizeof ignored, nullptr, o) != FALSE;
+    });
+}
+
+void ServeClient(chronalign::service::TimeService& service, HANDLE pipe, HANDLE stop) {
+    const std::optional<std::string> request = ReadRequest(pipe, stop);
+    if (!request)
+        return;
+    const auto answer = service.Serve(*request, ClientAccount(pipe));
+    if (!answer)
+        return;
+    if (answer->audit)
+        WriteAudit(*answer->audit);
+    SendReply(pipe, stop, answer->reply);
+}
+
+}  // namespace
+
+DWORD RunPipeServer(HANDLE stop) {
+    const Handle pipe(CreatePipe());
+    if (!pipe)
+        return ::GetLastError();
+    chronalign::service::TimeService service(DownloadPage, Ticks);
+    while (::WaitForSingleObject(stop, 0) == WAIT_TIMEOUT) {
+        const auto connected = WaitOverlapped(pipe.get(), INFINITE, stop, [&](OVERLAPPED* o) {
+            return ::ConnectNamedPipe(pipe.get(), o) != FALSE;
+        });
+        if (connected)
+            ServeClient(service, pipe.get(), stop);
+        else  // a pipe that keeps failing must not spin the processor
+            ::WaitForSingleObject(stop, 50);
+        ::DisconnectNamedPipe(pipe.get());
+    }
+    return 0;
+}
+
+}  // namespace service_win32

@@ -1,0 +1,56 @@
+#include "service/time_service.h"
+
+#include <cstdio>
+
+#include "service/messages.h"
+#include "settings/time_page.h"
+
+namespace chronalign::service {
+
+namespace {
+
+std::string Describe(const platform::SystemTime& t) {
+    char text[48];
+    std::snprintf(text, sizeof text, "%04u-%02u-%02u %02u:%02u:%02u.%03u UTC", t.wYear, t.wMonth,
+                  t.wDay, t.wHour, t.wMinute, t.wSecond, t.wMilliseconds);
+    return text;
+}
+
+AuditEntry Audit(const SyncResult& result, const std::string& account, const std::string& page,
+                 std::int16_t offsetMinutes) {
+    const std::string asked = "asked by " + account + ", time page " + page + ", offset " +
+                              std::to_string(offsetMinutes) + " minutes";
+    switch (result.outcome) {
+        case SyncOutcome::SetAccepted:
+            return {AuditKind::Information, "The system clock was set from " +
+                                                Describe(result.clock) + " to " +
+                                                Describe(result.written) + "; " + asked + "."};
+        case SyncOutcome::SetRefused:
+            return {AuditKind::Warning, "The system refused to set the clock from " +
+                                            Describe(result.clock) + " to " +
+                                            Describe(result.written) + "; " + asked + "."};
+        default:
+            return {AuditKind::Error,
+                    "No usable time from the time page; the system clock stays at " +
+                        Describe(platform::GetSystemTime()) + "; " + asked + "."};
+    }
+}
+
+}  // namespace
+
+std::optional<Answer> TimeService::Serve(std::string_view message, const std::string& account) {
+    const std::optional<Request> request = DecodeRequest(message);
+    if (!request)
+        return std::nullopt;
+    if (last_ && ticks_() - lastDone_ < kReuseMilliseconds)
+        return Answer{EncodeReply(*last_), std::nullopt};
+
+    const std::string page = MachineTimePageAddress();
+    const SyncResult result =
+        SyncWithTimePage(fetch_, page, request->offsetMinutes, SyncAction::Set);
+    last_ = result;
+    lastDone_ = ticks_();
+    return Answer{EncodeReply(result), Audit(result, account, page, request->offsetMinutes)};
+}
+
+}  // namespace chronalign::service

@@ -1,0 +1,78 @@
+// "Synchronize" with the time service running, and with it stopped. These run only in the prefix
+// where the service's tests installed it (tests/service). The machine-wide time page, which only
+// the service reads, and the user's are two servers: each request shows who asked.
+#include "program_test.h"
+#include "service_control.h"
+
+namespace e2e {
+namespace {
+
+using platform::Control;
+
+class ThroughService : public ProgramTest {
+  protected:
+    void SetUp() override {
+        ProgramTest::SetUp();
+        ASSERT_TRUE(testsupport::SetMachineTimePage(machinePage_.Url()));
+    }
+
+    static bool ServiceBecomes(DWORD state) {
+        return WaitUntil([&] { return testsupport::ServiceState() == state; }, kStartTimeout);
+    }
+
+    static bool StopService() {
+        return (testsupport::ServiceState() == SERVICE_STOPPED ||
+                testsupport::StartOrStopService(false)) &&
+               ServiceBecomes(SERVICE_STOPPED);
+    }
+
+    // Clicks "Synchronize" early in a second, so that the page's second and the clock reading
+    // agree and Wine takes the set; the status line with the outcome.
+    static std::string Synchronize(HWND window) {
+        WaitUntil(
+            [] {
+                SYSTEMTIME now{};
+                ::GetSystemTime(&now);
+                return now.wMilliseconds < 50;
+            },
+            2s, 1ms);
+        Click(ControlOf(window, Control::cmdSynchronize));
+        // Every outcome ends in ")"; a text read while it changes may come back cut short.
+        std::string status;
+        WaitUntil([&] { return (status = Text(window, Control::lblInfo)).ends_with(')'); },
+                  kUiTimeout);
+        return status;
+    }
+
+    TimePage machinePage_;
+};
+
+TEST_F(ThroughService, SynchronizeIsCarriedOutByTheService) {
+    // Started afresh, so that no outcome of an earlier test is given again.
+    ASSERT_TRUE(StopService());
+    ASSERT_TRUE(testsupport::StartOrStopService(true));
+    ASSERT_TRUE(ServiceBecomes(SERVICE_RUNNING));
+
+    Program program;
+    HWND window = ShownWindow(program);
+    ASSERT_NE(window, nullptr);
+    const std::string status = Synchronize(window);
+    EXPECT_TRUE(status.starts_with("Time updated succesfully! (")) << status;
+    EXPECT_EQ(machinePage_.RequestCount(), 1);
+    EXPECT_EQ(page_.RequestCount(), 0);
+}
+
+TEST_F(ThroughService, WithTheServiceStoppedTheProgramSetsTheClockItself) {
+    ASSERT_TRUE(StopService());
+
+    Program program;
+    HWND window = ShownWindow(program);
+    ASSERT_NE(window, nullptr);
+    const std::string status = Synchronize(window);
+    EXPECT_TRUE(status.starts_with("Time updated succesfully! (")) << status;
+    EXPECT_EQ(machinePage_.RequestCount(), 0);
+    EXPECT_EQ(page_.RequestCount(), 1);
+}
+
+}  // namespace
+}  // namespace e2e

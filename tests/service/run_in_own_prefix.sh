@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# Runs the service's tests in a Wine prefix made for this run (the first argument) and removed
+# after it, under a wineserver of its own: registering a service must not touch the shared
+# prefix. The service's tests install it; the end-to-end tests drive the program with it
+# running; its removal comes last.
+#   run_in_own_prefix.sh PREFIX SERVICE_TESTS E2E_TESTS
+set -euo pipefail
+export WINEPREFIX=$1
+service_tests=$2 e2e_tests=$3
+rm -rf "$WINEPREFIX"
+. "$(dirname "$0")/../../scripts/lib/wine-env.sh"
+trap 'wine_env_stop; rm -rf "$WINEPREFIX"' EXIT
+wine_env_start
+
+# Wine's ReportEvent writes the entries to its "eventlog" debug channel and nowhere else: the
+# service inherits the boot's standard error, so they land in a file the tests read.
+export SERVICE_EVENTS_LOG=$WINEPREFIX-events.log
+WINEDEBUG=-all,trace+eventlog,warn+eventlog,err+eventlog wine_env_reboot "$SERVICE_EVENTS_LOG"
+
+wine "$service_tests" --gtest_filter=-TimeServiceRemoval.*
+wine "$e2e_tests" --gtest_filter='ThroughService*'
+wine "$service_tests" --gtest_filter=TimeServiceRemoval.*

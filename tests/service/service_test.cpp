@@ -1,0 +1,294 @@
+// The time service under the service manager of a Wine prefix of its own, asked through its pipe
+// by the program's own client and by a raw one. Wine takes a clock set only when it moves the
+// clock by under half a second: the host's time is accepted, an hour ahead refused.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <future>
+#include <iterator>
+#include <optional>
+#include <string>
+
+#include "http_server.h"
+#include "platform/time_service.h"
+#include "platform/win32/handle.h"
+#include "platform/win32/overlapped.h"
+#include "service/messages.h"
+#include "service_control.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+using chronalign::SyncOutcome;
+using chronalign::service::DecodeReply;
+using chronalign::service::EncodeRequest;
+using Clock = std::chrono::steady_clock;
+using testsupport::ServiceState;
+
+template <typename Condition>
+bool WaitUntil(Condition condition, std::chrono::milliseconds timeout) {
+    for (const auto end = Clock::now() + timeout; !condition();)
+        if (Clock::now() >= end)
+            return false;
+        else
+            ::Sleep(20);
+    return true;
+}
+
+// What Wine makes of the service's event log entries: its "eventlog" debug channel, which the
+// test run sends to a file (information as trace, warnings as warn, errors as err lines).
+std::string EventLog() {
+    const char* unixPath = std::getenv("SERVICE_EVENTS_LOG");
+    std::string path = std::string("Z:") + (unixPath ? unixPath : "");
+    std::replace(path.begin(), path.end(), '/', '\\');
+    std::ifstream file(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), {});
+}
+
+// A page stating the host's UTC time of day moved on by seconds.
+testsupport::HttpReply PageAhead(int seconds) {
+    SYSTEMTIME now{};
+    ::GetSystemTime(&now);
+    const int t = ((now.wHour * 3600 + now.wMinute * 60 + now.wSecond + seconds) % 86400);
+    char body[200];
+    std::snprintf(body, sizeof body,
+                  "<html><body><p>The time page of the service tests.</p><p>%02d:%02d:%02d "
+                  "UTC</p><p>Nothing else here.</p></body></html>\n",
+                  t / 3600, t / 60 % 60, t % 60);
+    return testsupport::Ok(body);
+}
+
+DWORD RunService(const char* argument) {
+    std::string command = "\"" SERVICE_EXE "\" " + std::string(argument);
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!::CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                          &startup, &process))
+        return ::GetLastError();
+    DWORD code = 1;
+    if (::WaitForSingleObject(process.hProcess, 30'000) == WAIT_OBJECT_0)
+        ::GetExitCodeProcess(process.hProcess, &code);
+    ::CloseHandle(process.hThread);
+    ::CloseHandle(process.hProcess);
+    return code;
+}
+
+// A client that sends whatever bytes a test gives it, and waits for a reply a bounded time.
+class RawClient {
+  public:
+    RawClient()
+        : pipe_(::CreateFileA(chronalign::service::kPipeName, GENERIC_READ | FILE_WRITE_DATA, 0,
+                              nullptr, OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr)) {}
+    bool connected() const { return static_cast<bool>(pipe_); }
+    void Send(const std::string& bytes) {
+        platform::WaitOverlapped(pipe_.get(), 2000, nullptr, [&](OVERLAPPED* o) {
+            return ::WriteFile(pipe_.get(), bytes.data(), static_cast<DWORD>(bytes.size()), nullptr,
+                               o) != FALSE;
+        });
+    }
+    // True when the service hung up without a word.
+    bool DroppedWithin(DWORD milliseconds) {
+        char reply[64];
+        return !platform::WaitOverlapped(pipe_.get(), milliseconds, nullptr, [&](OVERLAPPED* o) {
+            return ::ReadFile(pipe_.get(), reply, sizeof reply, nullptr, o) != FALSE;
+        }) && ::GetLastError() != ERROR_OPERATION_ABORTED;
+    }
+
+  private:
+    platform::Handle pipe_;
+};
+
+std::optional<chronalign::SyncResult> Ask(std::int16_t offset = 0) {
+    const auto reply = platform::AskTimeService(EncodeRequest(offset));
+    return reply ? DecodeReply(*reply) : std::nullopt;
+}
+
+// Asks until the service downloads afresh (the last outcome is given again for five seconds),
+// early in a second, so that the page and the service's clock reading share their second and
+// the set moves the clock by under half a second.
+std::optional<chronalign::SyncResult> AskAfresh(const testsupport::HttpServer& page) {
+    const std::size_t before = page.Requests().size();
+    std::optional<chronalign::SyncResult> result;
+    WaitUntil(
+        [&] {
+            SYSTEMTIME now{};
+            ::GetSystemTime(&now);
+            if (now.wMilliseconds >= 50)
+                return false;
+            result = Ask();
+            return page.Requests().size() > before;
+        },
+        15s);
+    return page.Requests().size() > before ? result : std::nullopt;
+}
+
+class TimeServiceTest : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() {
+        ASSERT_EQ(RunService("/install"), 0u);
+        ASSERT_TRUE(WaitUntil([] { return ServiceState() == SERVICE_RUNNING; }, 10s));
+    }
+    void SetUp() override { ASSERT_TRUE(testsupport::SetMachineTimePage(page_.Url("/t"))); }
+
+    std::atomic<int> skew_{0};
+    std::atomic<bool> timeless_{false}, stalled_{false};
+    testsupport::HttpServer page_{[this](const testsupport::HttpRequest&) {
+        testsupport::HttpReply reply =
+            timeless_ ? testsupport::Ok("no time here") : PageAhead(skew_);
+        reply.stallAfter = stalled_ ? 40 : SIZE_MAX;
+        return reply;
+    }};
+};
+
+TEST_F(TimeServiceTest, IsRegisteredToStartAutomaticallyAsLocalService) {
+    const SC_HANDLE manager = ::OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT);
+    const SC_HANDLE service =
+        ::OpenServiceA(manager, testsupport::kServiceName, SERVICE_QUERY_CONFIG);
+    ASSERT_NE(service, nullptr);
+    alignas(QUERY_SERVICE_CONFIGA) char buffer[8192];
+    auto* config = reinterpret_cast<QUERY_SERVICE_CONFIGA*>(buffer);
+    DWORD size = 0;
+    ASSERT_TRUE(::QueryServiceConfigA(service, config, sizeof buffer, &size));
+    EXPECT_STREQ(config->lpDisplayName, "Velmora Chronalign Time Service");
+    EXPECT_EQ(config->dwStartType, static_cast<DWORD>(SERVICE_AUTO_START));
+    EXPECT_EQ(config->dwServiceType, static_cast<DWORD>(SERVICE_WIN32_OWN_PROCESS));
+    EXPECT_STREQ(config->lpServiceStartName, "NT AUTHORITY\\LocalService");
+    EXPECT_NE(std::string(config->lpBinaryPathName).find("ChronalignService.exe"),
+              std::string::npos);
+    ::CloseServiceHandle(service);
+    ::CloseServiceHandle(manager);
+}
+
+std::size_t EntriesIn(const std::string& events) {
+    std::size_t count = 0;
+    for (auto at = events.find("ReportEventW"); at != std::string::npos;
+         at = events.find("ReportEventW", at + 1))
+        ++count;
+    return count;
+}
+
+TEST_F(TimeServiceTest, SetsTheClockFromItsOwnDownloadAndAnswersAgainForFiveSeconds) {
+    const std::size_t entriesBefore = EntriesIn(EventLog());
+    const auto accepted = AskAfresh(page_);
+    ASSERT_TRUE(accepted);
+    EXPECT_EQ(accepted->outcome, SyncOutcome::SetAccepted);
+    const testsupport::HttpRequest request = page_.Requests().back();
+    EXPECT_EQ(request.userAgent, "ZQandWinInet/1.0");
+    EXPECT_NE(request.raw.find("Cache-Control: no-cache"), std::string::npos) << request.raw;
+    EXPECT_NE(request.raw.find("Pragma: no-cache"), std::string::npos);
+
+    // Within five seconds: the same outcome, and no new download.
+    const std::size_t downloads = page_.Requests().size();
+    const auto again = Ask(30);
+    ASSERT_TRUE(again);
+    EXPECT_EQ(again->outcome, SyncOutcome::SetAccepted);
+    EXPECT_EQ(again->written, accepted->written);
+    EXPECT_EQ(page_.Requests().size(), downloads);
+
+    skew_ = 3600;
+    const auto refused = AskAfresh(page_);
+    ASSERT_TRUE(refused);
+    EXPECT_EQ(refused->outcome, SyncOutcome::SetRefused);
+    EXPECT_EQ(refused->written.wHour, (accepted->written.wHour + 1) % 24);
+
+    timeless_ = true;
+    const auto failed = AskAfresh(page_);
+    ASSERT_TRUE(failed);
+    EXPECT_EQ(failed->outcome, SyncOutcome::NoServerTime);
+
+    // One entry for each synchronization, none for the answer given again.
+    const std::string events = EventLog();
+    const std::string asked = "asked by ";
+    for (const char* entry : {"trace:eventlog:ReportEventW L\"The system clock was set from ",
+                              "warn:eventlog:ReportEventW L\"The system refused to set the clock",
+                              "err:eventlog:ReportEventW L\"No usable time from the time page"}) {
+        const auto at = events.find(entry);
+        ASSERT_NE(at, std::string::npos) << entry << " in\n" << events;
+        EXPECT_NE(events.find(asked, at), std::string::npos);
+    }
+    EXPECT_EQ(EntriesIn(events), entriesBefore + 3) << events;
+}
+
+TEST_F(TimeServiceTest, DropsMalformedMessagesAndServesTheNextClient) {
+    AskAfresh(page_);  // what follows must not start a download, nor does it
+    const std::size_t downloads = page_.Requests().size();
+    std::string wrongVersion = EncodeRequest(0), wrongMagic = EncodeRequest(0);
+    wrongVersion[4] = 2;
+    wrongMagic[0] = 'X';
+    const std::string malformed[] = {
+        "",
+        EncodeRequest(0).substr(0, 7),
+        EncodeRequest(0) + "x",
+        std::string(4096, 'V'),
+        wrongVersion,
+        wrongMagic,
+        EncodeRequest(15),
+        EncodeRequest(-61),
+        EncodeRequest(120),
+        chronalign::service::EncodeReply({}),
+    };
+    for (const std::string& message : malformed) {
+        std::optional<RawClient> client;  // the pipe is busy for a moment after each drop
+        ASSERT_TRUE(WaitUntil([&] { return client.emplace().connected(); }, 5s));
+        client->Send(message);
+        EXPECT_TRUE(client->DroppedWithin(3000)) << message.size() << " bytes";
+    }
+    EXPECT_EQ(page_.Requests().size(), downloads);
+    EXPECT_TRUE(Ask());
+}
+
+TEST_F(TimeServiceTest, CutsOffASilentClientWithoutHoldingUpTheNext) {
+    RawClient silent;
+    ASSERT_TRUE(silent.connected());
+    const auto start = Clock::now();
+    EXPECT_TRUE(Ask());
+    EXPECT_LT(Clock::now() - start, 4s);
+    EXPECT_TRUE(silent.DroppedWithin(1000));
+}
+
+TEST_F(TimeServiceTest, StopsWithinASecondEvenMidDownloadAndStartsAgain) {
+    // A client waits while the service downloads from a page that has stalled.
+    stalled_ = true;
+    const std::size_t before = page_.Requests().size();
+    auto waiting = std::async(std::launch::async, [this] { return AskAfresh(page_); });
+    ASSERT_TRUE(WaitUntil([&] { return page_.Requests().size() > before; }, 10s));
+
+    ASSERT_TRUE(testsupport::StartOrStopService(false));
+    const auto start = Clock::now();
+    ASSERT_TRUE(WaitUntil([] { return ServiceState() == SERVICE_STOPPED; }, 5s));
+    EXPECT_LT(Clock::now() - start, 1s);
+    EXPECT_FALSE(waiting.get());
+    EXPECT_FALSE(Ask());  // and the program would go its own way
+    EXPECT_LT(Clock::now() - start, 2s) << "the stopped service still holds its pipe";
+
+    stalled_ = false;
+    ASSERT_TRUE(testsupport::StartOrStopService(true));
+    ASSERT_TRUE(WaitUntil([] { return ServiceState() == SERVICE_RUNNING; }, 10s));
+    EXPECT_TRUE(WaitUntil([] { return Ask().has_value(); }, 5s));
+}
+
+TEST_F(TimeServiceTest, AnswersWithinItsDeadlineWhenThePageStalls) {
+    stalled_ = true;
+    const auto start = Clock::now();
+    const auto stalled = AskAfresh(page_);
+    ASSERT_TRUE(stalled);
+    EXPECT_EQ(stalled->outcome, SyncOutcome::NoServerTime);
+    EXPECT_LT(Clock::now() - start, 5s + 21s);  // a fresh five seconds, then the deadline
+}
+
+// Run last, on its own: the end-to-end tests need the service in between.
+TEST(TimeServiceRemoval, UninstallStopsAndRemovesTheService) {
+    EXPECT_EQ(RunService("/uninstall"), 0u);
+    EXPECT_EQ(ServiceState(), 0u);
+    EXPECT_FALSE(Ask());
+}
+
+}  // namespace

@@ -1,0 +1,205 @@
+#include "service/time_service.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "reset_fakes.h"
+#include "service/messages.h"
+#include "settings/time_page.h"
+#include "sync/check_sync.h"
+
+namespace chronalign {
+namespace {
+
+using service::DecodeReply;
+using service::DecodeRequest;
+using service::EncodeReply;
+using service::EncodeRequest;
+
+constexpr const char* kMachineKey = R"(HKLM\Software\Velmora\Chronalign)";
+
+std::string Page(const platform::SystemTime& t) {
+    char text[160];
+    std::snprintf(text, sizeof text,
+                  "<html><head><title>Time</title></head><body><p>The time page for the service "
+                  "tests says it is %02u:%02u:%02u "
+                  "UTC now.</p></body></html>",
+                  t.wHour, t.wMinute, t.wSecond);
+    return text;
+}
+
+// The page the service downloads, and the addresses it asked for.
+std::string pageBody;
+std::vector<std::string> fetched;
+std::string Fetch(const std::string& address) {
+    fetched.push_back(address);
+    return pageBody;
+}
+
+std::uint64_t now = 0;
+std::uint64_t Ticks() {
+    return now;
+}
+
+TEST(ServiceMessages, OnlyTheFiveOffsetsInAWellFormedRequestPass) {
+    for (std::int16_t offset : {-60, -30, 0, 30, 60}) {
+        const auto request = DecodeRequest(EncodeRequest(offset));
+        ASSERT_TRUE(request) << offset;
+        EXPECT_EQ(request->offsetMinutes, offset);
+    }
+    std::string wrongVersion = EncodeRequest(0), wrongMagic = EncodeRequest(0);
+    wrongVersion[4] = 2;
+    wrongMagic[3] = 'P';
+    for (const std::string& message :
+         {std::string(), EncodeRequest(0).substr(0, 7), EncodeRequest(0) + '\0', wrongVersion,
+          wrongMagic, EncodeRequest(1), EncodeRequest(-61), EncodeRequest(90),
+          EncodeRequest(-32768), EncodeReply({})})
+        EXPECT_FALSE(DecodeRequest(message)) << message.size();
+}
+
+TEST(ServiceMessages, AReplyCarriesTheOutcomeAndTheTimeWritten) {
+    const platform::SystemTime written = fake::DateTime(2026, 12, 31, 23, 59, 58, 999);
+    for (SyncOutcome outcome :
+         {SyncOutcome::NoServerTime, SyncOutcome::SetAccepted, SyncOutcome::SetRefused}) {
+        const auto reply = DecodeReply(EncodeReply({outcome, 0, written, {}}));
+        ASSERT_TRUE(reply);
+        EXPECT_EQ(reply->outcome, outcome);
+        EXPECT_EQ(reply->written, written);
+    }
+    std::string unknownOutcome = EncodeReply({});
+    unknownOutcome[6] = 3;
+    EXPECT_FALSE(DecodeReply(unknownOutcome));
+    EXPECT_FALSE(DecodeReply(EncodeReply({}) + 'x'));
+    EXPECT_FALSE(DecodeReply(EncodeRequest(0)));
+}
+
+class TimeServiceTest : public fake::FakePlatformTest {
+  protected:
+    void SetUp() override {
+        FakePlatformTest::SetUp();
+        fetched.clear();
+        now = 1'000'000;
+        pageBody = Page(fake::Clock().utc);
+    }
+    service::TimeService service_{Fetch, Ticks};
+};
+
+TEST_F(TimeServiceTest, ReadsOnlyTheMachineWideTimePage) {
+    fake::PutString(fake::kStoreKey, "TimePage", "http://user.example/");
+    EXPECT_EQ(MachineTimePageAddress(), "http://time.velmora.example/cgi-bin/timer.pl");
+    fake::PutString(kMachineKey, "TimePage", "");
+    EXPECT_EQ(MachineTimePageAddress(), "http://time.velmora.example/cgi-bin/timer.pl");
+    fake::PutString(kMachineKey, "TimePage", "http://machine.example/t");
+    ASSERT_TRUE(service_.Serve(EncodeRequest(0), "PC\\ann"));
+    EXPECT_EQ(fetched, std::vector<std::string>{"http://machine.example/t"});
+    EXPECT_EQ(fake::OpenHandleCount(), 0u);
+}
+
+TEST_F(TimeServiceTest, DropsAMalformedRequestWithoutEffect) {
+    EXPECT_FALSE(service_.Serve(EncodeRequest(45), "PC\\ann"));
+    EXPECT_FALSE(service_.Serve("VCRQ", "PC\\ann"));
+    EXPECT_TRUE(fetched.empty());
+    EXPECT_TRUE(fake::Clock().setCalls.empty());
+}
+
+TEST_F(TimeServiceTest, SetsTheClockAndWritesWhoAskedWithTheOldAndNewTime) {
+    fake::Clock().utc = fake::DateTime(2026, 12, 7, 12, 0, 0, 250);
+    pageBody = Page(fake::DateTime(2026, 12, 7, 13, 0, 5));
+    const auto answer = service_.Serve(EncodeRequest(60), "PC\\ann");
+    ASSERT_TRUE(answer && answer->audit);
+    const auto reply = DecodeReply(answer->reply);
+    ASSERT_TRUE(reply);
+    EXPECT_EQ(reply->outcome, SyncOutcome::SetAccepted);
+    EXPECT_EQ(reply->written, fake::DateTime(2026, 12, 7, 12, 0, 5, 250));  // the offset applied
+    EXPECT_EQ(answer->audit->kind, service::AuditKind::Information);
+    EXPECT_EQ(answer->audit->text,
+              "The system clock was set from 2026-12-07 12:00:00.250 UTC to 2026-12-07 "
+              "12:00:05.250 UTC; asked by PC\\ann, time page "
+              "http://time.velmora.example/cgi-bin/timer.pl, offset 60 minutes.");
+}
+
+TEST_F(TimeServiceTest, ReportsARefusalAndAPageWithoutTime) {
+    fake::Clock().refuseSet = true;
+    auto answer = service_.Serve(EncodeRequest(0), "PC\\bob");
+    EXPECT_EQ(DecodeReply(answer->reply)->outcome, SyncOutcome::SetRefused);
+    EXPECT_EQ(answer->audit->kind, service::AuditKind::Warning);
+    EXPECT_TRUE(answer->audit->text.starts_with("The system refused to set the clock from "));
+
+    now += service::kReuseMilliseconds;
+    pageBody = "no time";
+    answer = service_.Serve(EncodeRequest(0), "PC\\bob");
+    EXPECT_EQ(DecodeReply(answer->reply)->outcome, SyncOutcome::NoServerTime);
+    EXPECT_EQ(answer->audit->kind, service::AuditKind::Error);
+    EXPECT_TRUE(answer->audit->text.starts_with(
+        "No usable time from the time page; the system clock stays at 2026-12-07 12:00:00.000 "
+        "UTC; asked by PC\\bob"));
+}
+
+TEST_F(TimeServiceTest, AnswersFromTheLastSynchronizationForFiveSeconds) {
+    const auto first = service_.Serve(EncodeRequest(0), "PC\\ann");
+    now += service::kReuseMilliseconds - 1;
+    pageBody = "no time";  // a download now would fail
+    const auto again = service_.Serve(EncodeRequest(30), "PC\\bob");
+    ASSERT_TRUE(again);
+    EXPECT_EQ(again->reply, first->reply);
+    EXPECT_FALSE(again->audit);
+    EXPECT_EQ(fetched.size(), 1u);
+
+    now += 1;
+    EXPECT_EQ(DecodeReply(service_.Serve(EncodeRequest(0), "PC\\ann")->reply)->outcome,
+              SyncOutcome::NoServerTime);
+    EXPECT_EQ(fetched.size(), 2u);
+}
+
+// The program's set path through the service.
+class ServiceSyncTest : public fake::FakePlatformTest {
+  protected:
+    static std::string Status() { return fake::ControlOf(platform::Control::lblInfo).text; }
+};
+
+TEST_F(ServiceSyncTest, TheServicesOutcomeDrivesTheStatusAndTheSchedule) {
+    fake::SetLocalTimeOfDay(15, 7, 9);
+    OffsetMinutes = -30;
+    fake::TimeService().reply = EncodeReply({SyncOutcome::SetAccepted, 0, {}, {}});
+    EXPECT_EQ(CheckOrSynchronize(false, false), SyncOutcome::SetAccepted);
+    EXPECT_EQ(Status(), "Time updated succesfully! (3:07:09 PM)");
+    EXPECT_FLOAT_EQ(LastSyncTime, 15 * 3600 + 7 * 60 + 9);
+    EXPECT_EQ(fake::TimeService().requests, std::vector<std::string>{EncodeRequest(-30)});
+    EXPECT_EQ(fake::Internet().opens, 0);
+    EXPECT_TRUE(fake::Clock().setCalls.empty());
+
+    LastSyncTime = 0;
+    fake::TimeService().reply = EncodeReply({SyncOutcome::SetRefused, 0, {}, {}});
+    EXPECT_EQ(CheckOrSynchronize(false, false), SyncOutcome::SetRefused);
+    EXPECT_EQ(Status(), "Cannot set system time! (administrator rights needed?)");
+    EXPECT_GT(LastSyncTime, 0);
+
+    LastSyncTime = 0;
+    fake::TimeService().reply = EncodeReply({});
+    EXPECT_EQ(CheckOrSynchronize(false, false), SyncOutcome::NoServerTime);
+    EXPECT_EQ(Status(), "Cannot get time from server! (internet running?)");
+    EXPECT_EQ(LastSyncTime, 0);
+}
+
+TEST_F(ServiceSyncTest, WithoutAnAnswerOrForOtherOffsetsTheProgramSetsTheClockItself) {
+    for (std::int16_t offset : {0, 45}) {
+        fake::ResetAll();
+        OffsetMinutes = offset;
+        fake::TimeService().reply = offset == 0 ? std::nullopt : std::optional(EncodeReply({}));
+        fake::Serve(Page(fake::Clock().utc));
+        EXPECT_EQ(CheckOrSynchronize(false, false), SyncOutcome::SetAccepted) << offset;
+        EXPECT_EQ(fake::Clock().setCalls.size(), 1u);
+        EXPECT_EQ(fake::TimeService().requests.size(), offset == 0 ? 1u : 0u);
+    }
+    // A compare never asks the service.
+    fake::ResetAll();
+    fake::Serve(Page(fake::Clock().utc));
+    CheckOrSynchronize(true, false);
+    EXPECT_TRUE(fake::TimeService().requests.empty());
+}
+
+}  // namespace
+}  // namespace chronalign
