@@ -87,7 +87,7 @@ std::vector<FaultCase> FaultCases() {
              r.stallAfter = HeaderLength(r) + 2048;
              return r;
          },
-         2048},
+         2048, false},
         {"reset in the middle of the body", false,
          [](R, O) {
              HttpReply r = Ok(LateTimePage());

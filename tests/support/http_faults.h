@@ -20,6 +20,7 @@ struct FaultCase {
     // that has no server: the connection is refused.
     std::function<HttpReply(const HttpRequest&, const std::string& origin)> reply;
     std::optional<std::size_t> textSize = {};  // the download's exact length, where it is known
+    bool inProgram = true;  // also tried with the real program (the slow extras are not)
 };
 
 std::vector<FaultCase> FaultCases();
