@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "fake_log.h"
 #include "fake_registry.h"
 #include "fake_window.h"
 #include "platform/window.h"
@@ -16,6 +17,7 @@
 using platform::Control;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    fake::Log().clear();  // the fakes' call log would otherwise grow with every input
     fake::ResetRegistry();
     fake::ResetWindow();
     fake::Window().loaded = true;
