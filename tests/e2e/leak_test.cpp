@@ -13,7 +13,6 @@
 #include <vector>
 
 #include "program_test.h"
-#include "wine_path.h"
 
 namespace e2e {
 namespace {
@@ -30,51 +29,37 @@ std::string Lower(std::string s) {
     return s;
 }
 
-std::string FirstArgument(const std::string& procFolder) {
-    std::string argument;
-    std::getline(std::ifstream(procFolder + "\\cmdline", std::ios::binary), argument, '\0');
-    return Lower(argument);
-}
-
 bool HasVariable(const std::string& procFolder, const std::string& variable) {
     std::ifstream environment(procFolder + "\\environ", std::ios::binary);
     for (std::string entry; std::getline(environment, entry, '\0');)
-        if (entry == variable)
+        if (Lower(entry) == variable)
             return true;
     return false;
 }
 
-// The /proc folder of the first Unix process that matches, or empty.
-template <typename Matches>
-std::string ProcFolder(Matches matches) {
+// The /proc folder of the Unix process that runs the named program in this Wine prefix (the
+// end-to-end tests run alone, so there is one). Not /proc/self: under Wine that is the server's,
+// since the server opens files for its processes.
+std::string ProcFolderOf(const std::string& exeName) {
+    const char* prefix = std::getenv("WINEPREFIX");
+    const std::string variable = Lower(std::string("WINEPREFIX=") + (prefix ? prefix : ""));
+    auto runs = [&](const std::string& folder) {
+        std::string first;
+        std::getline(std::ifstream(folder + "\\cmdline", std::ios::binary), first, '\0');
+        return Lower(first).ends_with(exeName) && HasVariable(folder, variable);
+    };
     WIN32_FIND_DATAA found{};
     HANDLE search = ::FindFirstFileA("Z:\\proc\\*", &found);
     std::string folder;
     for (BOOL more = search != INVALID_HANDLE_VALUE; more && folder.empty();
          more = ::FindNextFileA(search, &found)) {
         const std::string candidate = std::string("Z:\\proc\\") + found.cFileName;
-        if (std::isdigit(static_cast<unsigned char>(found.cFileName[0])) && matches(candidate))
+        if (std::isdigit(static_cast<unsigned char>(found.cFileName[0])) && runs(candidate))
             folder = candidate;
     }
     if (search != INVALID_HANDLE_VALUE)
         ::FindClose(search);
     return folder;
-}
-
-// The program, by the path it was started with. (/proc/self would be the Wine server's: it is
-// the server that opens files for a Wine process.)
-std::string ProcFolderOfProgram() {
-    const std::string exe = Lower(DosPath(CHRONALIGN_EXE));
-    return ProcFolder([&](const std::string& f) { return FirstArgument(f) == exe; });
-}
-
-// This driver: an e2e_tests.exe of this Wine prefix (the end-to-end tests run one at a time).
-std::string ProcFolderOfDriver() {
-    const char* prefix = std::getenv("WINEPREFIX");
-    const std::string variable = std::string("WINEPREFIX=") + (prefix ? prefix : "");
-    return ProcFolder([&](const std::string& f) {
-        return FirstArgument(f).ends_with("e2e_tests.exe") && HasVariable(f, variable);
-    });
 }
 
 long CountEntries(const std::string& folder) {
@@ -115,7 +100,7 @@ void Print(const char* when, const Measure& m) {
 }
 
 TEST(LeakMeasureTest, EachMeasureMovesWhenSomethingIsLeaked) {
-    const std::string self = ProcFolderOfDriver();
+    const std::string self = ProcFolderOf("e2e_tests.exe");
     ASSERT_FALSE(self.empty()) << "no /proc entry for this driver";
     const Measure before = Take(::GetCurrentProcess(), self);
     // Files read once: the Wine process keeps a descriptor for each open handle it has used.
@@ -160,8 +145,8 @@ TEST_F(LeakTest, AThousandChecksLeaveHandlesObjectsAndMemoryWhereTheyWere) {
     ASSERT_NE(window, nullptr);
     ASSERT_TRUE(WaitForText(window, Control::lblInfo, "Ready."));
     HANDLE process = ::OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, program.Id());
-    const std::string procFolder = ProcFolderOfProgram();
-    ASSERT_FALSE(procFolder.empty()) << "no /proc entry for " << DosPath(CHRONALIGN_EXE);
+    const std::string procFolder = ProcFolderOf("chronalign.exe");
+    ASSERT_FALSE(procFolder.empty()) << "no /proc entry for the program";
 
     Measure warm;
     for (int i = 0; i < 1000; ++i) {

@@ -7,6 +7,7 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "http_faults.h"
@@ -21,52 +22,43 @@ namespace {
 constexpr const char* kSettingsKey =
     R"(Software\Microsoft\Windows\CurrentVersion\Internet Settings)";
 
-struct Value {
-    DWORD type = REG_NONE;
-    std::vector<BYTE> data;
-    friend bool operator==(const Value&, const Value&) = default;
-};
+// A value as stored (type and bytes), or nothing.
+using Value = std::optional<std::pair<DWORD, std::string>>;
 
-std::optional<Value> Read(const char* name) {
-    Value v;
+Value Read(const char* name) {
+    DWORD type = 0;
     DWORD size = 0;
-    if (::RegGetValueA(HKEY_CURRENT_USER, kSettingsKey, name, RRF_RT_ANY | RRF_NOEXPAND, &v.type,
+    if (::RegGetValueA(HKEY_CURRENT_USER, kSettingsKey, name, RRF_RT_ANY | RRF_NOEXPAND, &type,
                        nullptr, &size) != ERROR_SUCCESS)
         return std::nullopt;
-    v.data.resize(size);
-    ::RegGetValueA(HKEY_CURRENT_USER, kSettingsKey, name, RRF_RT_ANY | RRF_NOEXPAND, &v.type,
-                   v.data.data(), &size);
-    return v;
+    std::string data(size, '\0');
+    ::RegGetValueA(HKEY_CURRENT_USER, kSettingsKey, name, RRF_RT_ANY | RRF_NOEXPAND, &type,
+                   data.data(), &size);
+    return std::pair{type, data};
 }
 
-void Write(const char* name, const std::optional<Value>& v) {
+void Write(const char* name, const Value& v) {
     HKEY key = nullptr;
     if (::RegCreateKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr,
                           &key, nullptr) != ERROR_SUCCESS)
         return;
     if (v)
-        ::RegSetValueExA(key, name, 0, v->type, v->data.data(), static_cast<DWORD>(v->data.size()));
+        ::RegSetValueExA(key, name, 0, v->first, reinterpret_cast<const BYTE*>(v->second.data()),
+                         static_cast<DWORD>(v->second.size()));
     else
         ::RegDeleteValueA(key, name);
     ::RegCloseKey(key);
-}
-
-Value Text(const std::string& s) {
-    return {REG_SZ, std::vector<BYTE>(s.c_str(), s.c_str() + s.size() + 1)};
-}
-Value Number(DWORD n) {
-    return {REG_DWORD,
-            std::vector<BYTE>(reinterpret_cast<BYTE*>(&n), reinterpret_cast<BYTE*>(&n) + 4)};
 }
 
 // The user's proxy settings as a test sets them, put back as they were when it ends.
 class ProxySettings {
   public:
     ProxySettings(DWORD enable, const std::string& server, const std::string& bypass) {
-        for (const char* name : kNames) saved_.push_back(Read(name));
-        Write("ProxyEnable", Number(enable));
-        Write("ProxyServer", Text(server));
-        Write("ProxyOverride", Text(bypass));
+        saved_ = Now();
+        Write(kNames[0],
+              std::pair{DWORD{REG_DWORD}, std::string(reinterpret_cast<char*>(&enable), 4)});
+        Write(kNames[1], std::pair{DWORD{REG_SZ}, server + '\0'});
+        Write(kNames[2], std::pair{DWORD{REG_SZ}, bypass + '\0'});
     }
     ~ProxySettings() {
         for (std::size_t i = 0; i < saved_.size(); ++i) Write(kNames[i], saved_[i]);
@@ -74,15 +66,15 @@ class ProxySettings {
     ProxySettings(const ProxySettings&) = delete;
     ProxySettings& operator=(const ProxySettings&) = delete;
 
-    static std::vector<std::optional<Value>> Now() {
-        std::vector<std::optional<Value>> v;
+    static std::vector<Value> Now() {
+        std::vector<Value> v;
         for (const char* name : kNames) v.push_back(Read(name));
         return v;
     }
 
   private:
     static constexpr const char* kNames[] = {"ProxyEnable", "ProxyServer", "ProxyOverride"};
-    std::vector<std::optional<Value>> saved_;
+    std::vector<Value> saved_;
 };
 
 bool HandlesTakeAProxy() {

@@ -4,8 +4,8 @@
 // call blocked on it from another thread. Wine's WinINet does not: it keeps waiting on its
 // socket until the server says something, however long. So when the download has not come back
 // shortly after the close, the watchdog also cancels the I/O pending on the process's connected
-// TCP sockets (CancelIoEx, which leaves them open for WinINet to close), again every little
-// while until the download is back. The program has no sockets but the download's, and a socket
+// TCP sockets (CancelIoEx, which leaves them open for WinINet to close), again and again until
+// the download is back: a redirect loop has I/O pending only now and then. The program has no sockets but the download's, and a socket
 // with nothing pending is not affected.
 #include <windows.h>
 #include <wininet.h>
@@ -20,6 +20,7 @@ namespace platform {
 namespace {
 
 constexpr DWORD kGrace = 500;  // ms for the close to end the call before sockets are cancelled
+constexpr DWORD kAgain = 10;   // ms between two passes over the sockets
 // Handle values are multiples of four and stay low; this covers some sixteen thousand handles.
 constexpr UINT_PTR kHighestHandle = 0x10000;
 
@@ -61,7 +62,8 @@ DWORD WINAPI Watch(void* parameter) {
         return 0;
     ::InternetCloseHandle(w.internet);
     w.fired = true;
-    while (::WaitForSingleObject(w.done, kGrace) == WAIT_TIMEOUT) CancelSocketIo();
+    for (DWORD wait = kGrace; ::WaitForSingleObject(w.done, wait) == WAIT_TIMEOUT; wait = kAgain)
+        CancelSocketIo();
     return 0;
 }
 
