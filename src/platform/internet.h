@@ -39,12 +39,13 @@ bool InternetCloseHandle(InternetHandle handle);
 using InternetWatchdog = std::uintptr_t;
 
 // Starts a watchdog that, once the milliseconds have passed, ends whatever call the calling
-// thread has blocked on the handle (a silent or trickling server) and makes every later call on
-// it fail: it closes the handle. Returns 0 when no watchdog could be started.
+// thread has blocked on the handle (a silent or trickling server, a redirect loop): it makes the
+// pending network I/O fail, and closes the handle as well when that is not enough. Returns 0
+// when no watchdog could be started.
 InternetWatchdog InternetArmDeadline(InternetHandle internet, std::uint32_t milliseconds);
 
 // Stops the watchdog and waits for it to end (at once, or when it finishes what it is doing).
-// True when the deadline had passed: the handle is closed already and must not be closed again.
+// True when it closed the handle, which must then not be closed again.
 bool InternetDisarmDeadline(InternetWatchdog watchdog);
 
 }  // namespace platform

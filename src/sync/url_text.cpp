@@ -32,8 +32,8 @@ thread_local std::string pageText;
 thread_local char readBuffer[kChunk];
 thread_local std::uint32_t bytesRead = 0;
 
-// Stops the download's watchdog; when the deadline had passed, it has closed the Internet
-// handle already, and the handle must not be closed a second time.
+// Stops the download's watchdog; when it had to close the Internet handle, the handle must not
+// be closed a second time.
 struct Watched {
     explicit Watched(platform::InternetWatchdog w) : watchdog(w) {}
     Watched(const Watched&) = delete;
@@ -94,8 +94,7 @@ std::string GetUrlText(const std::string& url) {
     platform::InternetUseSystemProxy(hInternet);
     platform::InternetSetTimeouts(hInternet, kTimeoutMs);
 
-    // Past the deadline the watchdog ends the blocked call and fails every call after it; what
-    // was read by then is the result.
+    // Past the deadline the watchdog ends the blocked call; what was read by then is the result.
     const Watched watched(platform::InternetArmDeadline(hInternet, MillisecondsLeft(start)));
     hUrl =
         platform::InternetOpenUrlA(hInternet, url.c_str(), "", 0, platform::kInternetFlagReload, 0);

@@ -1,12 +1,16 @@
 // The download's watchdog: a thread that waits for the deadline or for the download to end.
 //
-// At the deadline it closes the Internet handle, which WinINet documents as the way to end a
-// call blocked on it from another thread. Wine's WinINet does not: it keeps waiting on its
-// socket until the server says something, however long. So when the download has not come back
-// shortly after the close, the watchdog also cancels the I/O pending on the process's connected
-// TCP sockets (CancelIoEx, which leaves them open for WinINet to close), again and again until
-// the download is back: a redirect loop has I/O pending only now and then. The program has no sockets but the download's, and a socket
-// with nothing pending is not affected.
+// At the deadline it cancels the I/O pending on the process's connected TCP sockets (CancelIoEx,
+// which leaves them open): the blocked receive or send fails, WinINet fails the call, and the
+// download closes its handles in its own order. The program has no sockets but the download's,
+// and a socket with nothing pending is not affected. A redirect loop has I/O pending only now and
+// then, so the pass is made again and again until the download is back.
+//
+// Closing the Internet handle is what WinINet documents for ending a call from another thread,
+// and it is the fallback when the passes have not ended the download within a second. It is not
+// the first thing done because Wine's WinINet is not ended by it (it waits on its socket until
+// the server says something) and does not take it well while it is busy: closing the handle in
+// the middle of a redirect loop crashed a Wine process.
 #include <windows.h>
 #include <wininet.h>
 #include <winsock2.h>
@@ -19,8 +23,8 @@ namespace platform {
 
 namespace {
 
-constexpr DWORD kGrace = 500;  // ms for the close to end the call before sockets are cancelled
-constexpr DWORD kAgain = 10;   // ms between two passes over the sockets
+constexpr DWORD kAgain = 10;          // ms between two passes over the sockets
+constexpr DWORD kBeforeClose = 1000;  // ms of passes before the handle is closed
 // Handle values are multiples of four and stay low; this covers some sixteen thousand handles.
 constexpr UINT_PTR kHighestHandle = 0x10000;
 
@@ -29,7 +33,7 @@ struct Watchdog {
     DWORD milliseconds = 0;
     HANDLE done = nullptr;  // set by the download's side when it is back
     HANDLE thread = nullptr;
-    bool fired = false;
+    bool closed = false;  // the watchdog closed the Internet handle
 
     ~Watchdog() {
         if (thread != nullptr)
@@ -60,10 +64,14 @@ DWORD WINAPI Watch(void* parameter) {
     auto& w = *static_cast<Watchdog*>(parameter);
     if (::WaitForSingleObject(w.done, w.milliseconds) != WAIT_TIMEOUT)
         return 0;
-    ::InternetCloseHandle(w.internet);
-    w.fired = true;
-    for (DWORD wait = kGrace; ::WaitForSingleObject(w.done, wait) == WAIT_TIMEOUT; wait = kAgain)
+    const DWORD start = ::GetTickCount();
+    do {
         CancelSocketIo();
+        if (!w.closed && ::GetTickCount() - start >= kBeforeClose) {
+            ::InternetCloseHandle(w.internet);
+            w.closed = true;
+        }
+    } while (::WaitForSingleObject(w.done, kAgain) == WAIT_TIMEOUT);
     return 0;
 }
 
@@ -89,7 +97,7 @@ bool InternetDisarmDeadline(InternetWatchdog watchdog) {
     ::SetEvent(w->done);
     // The wait is a timed one and the socket pass takes a fraction of a second: this returns.
     ::WaitForSingleObject(w->thread, INFINITE);
-    return w->fired;
+    return w->closed;
 }
 
 }  // namespace platform
