@@ -1,5 +1,6 @@
 // The Internet facility: the four WinINet calls the time page download makes, in their ANSI
-// forms, plus the time-outs set on the Internet handle. No Windows types cross this line.
+// forms, plus what is set on the Internet handle (the user's proxy, the time-outs). No Windows
+// types cross this line.
 #pragma once
 
 #include <cstdint>
@@ -18,6 +19,12 @@ InternetHandle InternetOpenUrlA(InternetHandle internet, const char* url, const 
                                 std::uint32_t headersLength, std::uint32_t flags,
                                 std::uintptr_t context);
 
+// Gives the Internet handle the user's own proxy configuration, the one their browser uses:
+// direct when there is none, else the named proxy with its bypass list, the configuration
+// script or automatic detection. Only the handle changes, never the user's settings; a handle
+// that cannot take a proxy of its own is left as it was opened. Returns false then.
+bool InternetUseSystemProxy(InternetHandle internet);
+
 // Sets the connect, send and receive time-outs of an Internet handle, in milliseconds, and
 // keeps connection retries low. Returns false when the handle refused any of them.
 bool InternetSetTimeouts(InternetHandle internet, std::uint32_t milliseconds);
@@ -27,5 +34,18 @@ bool InternetReadFile(InternetHandle handle, void* buffer, std::uint32_t bytesTo
                       std::uint32_t* bytesRead);
 
 bool InternetCloseHandle(InternetHandle handle);
+
+// A watchdog over the calling thread's download on an Internet handle; 0 = none.
+using InternetWatchdog = std::uintptr_t;
+
+// Starts a watchdog that, once the milliseconds have passed, ends whatever call the calling
+// thread has blocked on the handle (a silent or trickling server, a redirect loop): it makes the
+// pending network I/O fail, and closes the handle as well when that is not enough. Returns 0
+// when no watchdog could be started.
+InternetWatchdog InternetArmDeadline(InternetHandle internet, std::uint32_t milliseconds);
+
+// Stops the watchdog and waits for it to end (at once, or when it finishes what it is doing).
+// True when it closed the handle, which must then not be closed again.
+bool InternetDisarmDeadline(InternetWatchdog watchdog);
 
 }  // namespace platform

@@ -91,11 +91,33 @@ InternetHandle InternetOpenUrlA(InternetHandle internet, const char* url, const 
     return h;
 }
 
+bool InternetUseSystemProxy(InternetHandle internet) {
+    fake::Record("InternetUseSystemProxy " + std::to_string(internet));
+    return fake::Handles().contains(internet);
+}
+
 bool InternetSetTimeouts(InternetHandle internet, std::uint32_t milliseconds) {
     fake::Record("InternetSetTimeouts " + std::to_string(internet) + " " +
                  std::to_string(milliseconds));
     fake::Internet().timeoutMs = milliseconds;
     return fake::Handles().contains(internet);
+}
+
+InternetWatchdog InternetArmDeadline(InternetHandle internet, std::uint32_t milliseconds) {
+    fake::Record("InternetArmDeadline " + std::to_string(internet));
+    fake::Internet().deadlineMs = milliseconds;
+    ++fake::Internet().watchdogs;
+    return internet;  // the fake's watchdog is known by its handle
+}
+
+bool InternetDisarmDeadline(InternetWatchdog watchdog) {
+    fake::Record("InternetDisarmDeadline " + std::to_string(watchdog));
+    --fake::Internet().watchdogs;
+    if (!fake::Internet().deadlinePasses)
+        return false;
+    if (fake::Handles().erase(watchdog) != 0)
+        --fake::Internet().openHandles;
+    return true;
 }
 
 bool InternetReadFile(InternetHandle handle, void* buffer, std::uint32_t bytesToRead,

@@ -25,6 +25,9 @@ struct InternetState {
     int opens = 0;        // InternetOpenUrlA calls
     int openHandles = 0;  // handles not yet closed
     std::uint32_t timeoutMs = 0;
+    std::uint32_t deadlineMs = 0;  // as armed last
+    bool deadlinePasses = false;   // every watchdog fires, closing its Internet handle
+    int watchdogs = 0;             // armed and not yet disarmed
 };
 
 InternetState& Internet();

@@ -109,6 +109,12 @@ void ResetOnClose(Socket s) {
     ::setsockopt(s, SOL_SOCKET, SO_LINGER, reinterpret_cast<const char*>(&l), sizeof l);
 }
 
+// Readable with nothing to read: the peer has closed or reset the connection.
+bool PeerGone(Socket s) {
+    char byte = 0;
+    return ::recv(s, &byte, 1, MSG_PEEK) <= 0;
+}
+
 // ---- Requests ---------------------------------------------------------------------------
 
 std::string Lower(std::string s) {
@@ -166,6 +172,7 @@ struct HttpServer::State {
     void Serve(Socket connection);
     bool ReadRequest(Socket connection, std::string& raw) const;
     bool Send(Socket connection, const std::string& bytes, std::size_t count) const;
+    bool Trickle(Socket connection, const HttpReply& reply) const;
 };
 
 // The request line and headers: up to the blank line, a size bound or a deadline.
@@ -201,6 +208,22 @@ bool HttpServer::State::Send(Socket connection, const std::string& bytes, std::s
     return sent == count;
 }
 
+// The headers, then one body byte per interval until the body is sent or the peer gives up.
+bool HttpServer::State::Trickle(Socket connection, const HttpReply& reply) const {
+    const std::size_t headers = reply.bytes.find("\r\n\r\n") + 4;
+    if (!Send(connection, reply.bytes, std::min(headers, reply.bytes.size())))
+        return false;
+    for (std::size_t at = headers; at < reply.bytes.size(); ++at) {
+        const auto next = Clock::now() + reply.byteInterval;
+        while (!stop && Clock::now() < next)
+            if (Ready(connection, false) && PeerGone(connection))
+                return false;
+        if (stop || ::send(connection, reply.bytes.data() + at, 1, kNoSignal) != 1)
+            return false;
+    }
+    return true;
+}
+
 void HttpServer::State::Serve(Socket connection) {
     std::string raw;
     if (!ReadRequest(connection, raw)) {
@@ -217,6 +240,11 @@ void HttpServer::State::Serve(Socket connection) {
         reply = handler(request);
     } catch (...) {
         reply = Status(500, "Handler Failed", "");
+    }
+    if (reply.byteInterval.count() > 0) {
+        Trickle(connection, reply);
+        CloseSocket(connection);
+        return;
     }
     const std::size_t count = reply.silent ? 0 : std::min(reply.stallAfter, reply.bytes.size());
     const bool sent = Send(connection, reply.bytes, count);

@@ -3,6 +3,7 @@
 // Each connection carries one request and is closed after its reply (or held, when told to).
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -23,6 +24,8 @@ struct HttpReply {
     std::size_t stallAfter = SIZE_MAX;
     bool resetAfterStall = false;  // instead of holding: reset the connection (SO_LINGER 0 + close)
     bool silent = false;           // accept, read the request, and say nothing at all
+    // Send the headers at once, then the body one byte at a time, this far apart.
+    std::chrono::milliseconds byteInterval{0};
 };
 
 // 200 with Content-Length and "Connection: close".

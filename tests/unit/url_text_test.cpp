@@ -50,13 +50,19 @@ TEST_F(UrlTextTest, MakesTheFourCallsWithTheirArgumentsInOrder) {
     EXPECT_EQ(GetUrlText(kUrl), Body(300));
     EXPECT_THAT(fake::Log(),
                 ElementsAre("InternetOpenA \"ZQandWinInet/1.0\" 3 \"\" \"\" 0",
+                            "InternetUseSystemProxy " + kInternet,
                             "InternetSetTimeouts " + kInternet + " 10000",
+                            "InternetArmDeadline " + kInternet,
                             "InternetOpenUrlA " + kInternet + " \"" + kUrl + "\" \"\" 0 " +
                                 std::to_string(0x80000000u) + " 0",
                             "InternetReadFile " + kRequest + " 1024",  // all 300 bytes
                             "InternetReadFile " + kRequest + " 1024",  // 0 bytes: the end
+                            "InternetDisarmDeadline " + kInternet,
                             "InternetCloseHandle " + kRequest, "InternetCloseHandle " + kInternet));
     EXPECT_EQ(fake::Internet().timeoutMs, 10000u);
+    // The whole download's deadline counts from the call, of which hardly any time has passed.
+    EXPECT_LE(fake::Internet().deadlineMs, 20000u);
+    EXPECT_GT(fake::Internet().deadlineMs, 15000u);
     EXPECT_EQ(fake::Internet().openHandles, 0);
 }
 
@@ -92,6 +98,22 @@ TEST_F(UrlTextTest, AFailedReadKeepsWhatCameBeforeIt) {
               (std::vector<std::string>{"InternetCloseHandle " + kRequest,
                                         "InternetCloseHandle " + kInternet}));
     EXPECT_EQ(fake::Internet().openHandles, 0);
+}
+
+TEST_F(UrlTextTest, PastTheDeadlineTheTextReadSoFarIsKeptAndTheHandleClosedOnce) {
+    // The watchdog has closed the Internet handle; closing it again could close another's.
+    fake::Internet().deadlinePasses = true;
+    fake::Internet().downloads.push_back({Body(5000), 2, {}});
+    EXPECT_EQ(GetUrlText(kUrl), Body(2048));
+    EXPECT_EQ(fake::LogOf("InternetClose"),
+              std::vector<std::string>{"InternetCloseHandle " + kRequest});
+    EXPECT_EQ(fake::Internet().openHandles, 0);
+
+    fake::ServeNothing();  // the deadline passed while the URL was being opened
+    EXPECT_EQ(GetUrlText(kUrl), "");
+    EXPECT_EQ(fake::LogOf("InternetClose").size(), 1u);
+    EXPECT_EQ(fake::Internet().openHandles, 0);
+    EXPECT_EQ(fake::Internet().watchdogs, 0);
 }
 
 TEST_F(UrlTextTest, NoInternetHandleIsEmptyWithNothingToClose) {

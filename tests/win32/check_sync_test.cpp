@@ -15,13 +15,12 @@
 #include "settings/store.h"
 #include "sync/check_sync.h"
 #include "sync/server_time.h"
+#include "time_page_setting.h"
 
 namespace chronalign {
 namespace {
 
 using platform::Control;
-
-constexpr const char* kStoreKey = R"(Software\Velmora\Chronalign\General)";
 
 // The time page as a time service writes it, for the host's UTC time moved on by seconds.
 std::string TimePage(int secondsAhead) {
@@ -35,28 +34,6 @@ std::string TimePage(int secondsAhead) {
     return "<html><head><title>Time service</title></head><body><p>Current time: " +
            std::string(time) + " UTC</p><p>Served for the test.</p></body></html>\n";
 }
-
-// Points the program at the test's page through the store, and takes the value away after.
-class TimePageSetting {
-  public:
-    explicit TimePageSetting(const std::string& url) {
-        ok_ = WriteSetting("Chronalign", "General", "TimePage", url);
-    }
-    ~TimePageSetting() {
-        HKEY key = nullptr;
-        if (::RegOpenKeyExA(HKEY_CURRENT_USER, kStoreKey, 0, KEY_SET_VALUE, &key) ==
-            ERROR_SUCCESS) {
-            ::RegDeleteValueA(key, "TimePage");
-            ::RegCloseKey(key);
-        }
-    }
-    TimePageSetting(const TimePageSetting&) = delete;
-    TimePageSetting& operator=(const TimePageSetting&) = delete;
-    bool ok() const { return ok_; }
-
-  private:
-    bool ok_ = false;
-};
 
 class CheckSyncWin32Test : public ::testing::Test {
   protected:
