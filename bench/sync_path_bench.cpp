@@ -10,11 +10,11 @@
 #include <cstdio>
 #include <vector>
 
+#include "app/check_sync.h"
 #include "fake_window.h"
 #include "http_server.h"
 #include "service_control.h"
 #include "settings/store.h"
-#include "sync/check_sync.h"
 
 namespace {
 

@@ -8,13 +8,14 @@
 #include <new>
 #include <vector>
 
+#include "app/auto_sync.h"
+#include "app/check_sync.h"
 #include "fake_clock.h"
 #include "fake_internet.h"
 #include "fake_window.h"
 #include "platform/clock.h"
-#include "sync/auto_sync.h"
-#include "sync/check_sync.h"
 #include "ui/frm_main.h"
+#include "ui/tray.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "sync/convert.h"
+#include "base/convert.h"
 #include "sync/server_time.h"
 
 namespace {

@@ -7,12 +7,12 @@
 #include <string>
 #include <string_view>
 
+#include "app/settings.h"
+#include "base/convert.h"
 #include "fake_log.h"
 #include "fake_registry.h"
 #include "fake_window.h"
 #include "platform/window.h"
-#include "settings/settings.h"
-#include "sync/convert.h"
 
 using platform::Control;
 

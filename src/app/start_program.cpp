@@ -3,11 +3,11 @@
 #include <array>
 
 #include "app/app_folder.h"
+#include "app/auto_sync.h"
+#include "app/settings.h"
 #include "app/version_line.h"
 #include "platform/process.h"
 #include "platform/window.h"
-#include "settings/settings.h"
-#include "sync/auto_sync.h"
 
 namespace chronalign {
 

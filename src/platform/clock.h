@@ -27,6 +27,13 @@ struct TimeOfDay {
     friend bool operator==(const TimeOfDay&, const TimeOfDay&) = default;
 };
 
+// The seconds since midnight of an hour, minute and second. 32 bits hold any 16-bit fields
+// (about 1.2e8 at most either way): a field out of its range gives a sum outside one day, never
+// a wrap.
+constexpr std::int32_t SecondsOf(std::int32_t hour, std::int32_t minute, std::int32_t second) {
+    return 3600 * hour + 60 * minute + second;
+}
+
 // The system clock in UTC.
 SystemTime GetSystemTime();
 

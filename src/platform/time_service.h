@@ -2,10 +2,18 @@
 // that may lack the right to set the clock itself.
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 
 namespace platform {
+
+// The service's pipe, where the program's requests and the service's replies meet.
+inline constexpr const char* kTimeServicePipe = "\\\\.\\pipe\\VelmoraChronalign";
+
+// More than any reply the service sends, so that a reply too long reaches the caller whole and
+// is seen to be wrong there.
+inline constexpr std::size_t kTimeServiceReplyRoom = 48;
 
 // Sends the request and returns the service's reply, waiting a bounded time for a busy service.
 // Nothing when no service answers: none installed or running, none within the time, or the

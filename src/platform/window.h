@@ -1,8 +1,9 @@
-// The window facility: the main window frmMain, its controls, its timer, its pop-up menu and
-// message box, and the event pump. The window's events arrive at the handlers of ui/frm_main.h.
+// The window facility: the main window frmMain, its controls, its timers, its pop-up menu and
+// message box, and the event pump. The window raises its events through window_events.h.
 //
-// The real definition creates the window from its design table (ui/design.h) and keeps the real
-// controls and these properties in step both ways; the fake keeps them as plain state.
+// The real definition creates the window from its design table (window_design.h) and keeps the
+// real controls and these properties in step both ways; the fake keeps them as plain state. The
+// rules at the end hold for both.
 #pragma once
 
 #include <cstdint>
@@ -40,10 +41,10 @@ inline constexpr int kStateMaximised = 2;
 inline constexpr int kScalePixels = 3;  // any other scale mode measures in twips
 
 // Loads frmMain without showing it: the window and its controls are created in their design
-// state and Form_Load runs before this returns.
+// state and the Load event has run before this returns.
 void LoadMainWindow();
 
-// 0 normal, 1 minimised, 2 maximised. A change of state raises Form_Resize.
+// 0 normal, 1 minimised, 2 maximised. A change of state raises Resize.
 int GetWindowState();
 void SetWindowState(int state);
 
@@ -61,27 +62,29 @@ double TwipsPerPixelX();  // of the screen
 // Runs the handlers of whatever window events are waiting, inside the caller.
 void DoEvents();
 
-// Starts TimerTime: TimerTime_Timer every 50 milliseconds from now on. Ticks missed while the
-// thread is busy are not queued.
+// Starts TimerTime: WindowTimer::Clock at the design's interval from now on. Ticks missed while
+// the thread is busy are not queued.
 void EnableTimer();
 
-// Starts or stops a timer that raises TrayRetry_Timer a few times a second.
+// Starts or stops the timer that raises WindowTimer::TrayRetry at the design's interval.
 void EnableTrayRetryTimer(bool enabled);
 
 // A modal box with OK and Cancel, no icon, OK the default. Returns 1 for OK.
 int MessageBoxOkCancel(std::string_view text, std::string_view title);
 
 // Pops up mnuTray's items at the mouse position; modal: returns after the user's choice, whose
-// click handler (mnuRestore_Click or mnuExit_Click) has run by then.
+// MenuChosen event has run by then.
 void PopupTrayMenu();
 
 bool SetForegroundWindow(std::uint32_t window);
 
-// A control's caption (labels, buttons, check boxes, the frame) or text (text box, list).
+// A control's caption (labels, buttons, check boxes, the frame) or text (text box, list). The
+// text a control already shows is not written again: the clock is written twenty times a
+// second, and an unchanged caption would flicker.
 std::string GetText(Control control);
 void SetText(Control control, std::string_view text);
 
-// A check box's value: 0 clear, 1 checked, 2 grayed.
+// A check box's value: 0 clear, 1 checked, 2 grayed; SetValue refuses any other.
 int GetValue(Control control);
 void SetValue(Control control, int value);
 
@@ -91,8 +94,23 @@ void AddItem(Control control, std::string_view text);
 int GetListIndex(Control control);
 void SetListIndex(Control control, int index);
 
-// A control's text colour, 0x00BBGGRR.
+// A control's text colour, 0x00BBGGRR or 0x800000nn for system colour nn; at first the one
+// InitialForeColor (window_design.h) gives.
 std::uint32_t GetForeColor(Control control);
 void SetForeColor(Control control, std::uint32_t color);
+
+// A window state change raises Resize at the next pump; setting the state the window is in
+// raises nothing. Stores wanted in state and tells whether it was a change.
+inline bool TakeWindowState(int& state, int wanted) {
+    if (state == wanted)
+        return false;
+    state = wanted;
+    return true;
+}
+
+// A check box holds 0 clear, 1 checked or 2 grayed; any other value is refused.
+constexpr bool IsCheckBoxValue(int value) {
+    return value >= 0 && value <= 2;
+}
 
 }  // namespace platform

@@ -2,8 +2,8 @@
 
 #include <cstdio>
 
-#include "service/messages.h"
 #include "settings/time_page.h"
+#include "sync/service_messages.h"
 
 namespace chronalign::service {
 

@@ -2,8 +2,8 @@
 
 #include <array>
 
+#include "base/convert.h"
 #include "settings/reg_key.h"
-#include "sync/convert.h"
 
 namespace chronalign {
 

@@ -3,7 +3,8 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "sync/convert.h"
+#include "base/convert.h"
+#include "base/time_of_day.h"
 
 namespace chronalign {
 
@@ -14,7 +15,6 @@ namespace {
 constexpr std::size_t kShortestPage = 100;
 constexpr std::string_view kMarker = " UTC";
 constexpr std::size_t kTimeFieldLength = 8;  // HH:MM:SS
-constexpr std::int32_t kSecondsPerDay = 86400;
 
 char Upper(char c) {
     return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
@@ -58,8 +58,7 @@ std::optional<ServerTime> ExtractServerTime(std::string_view pageText, std::int1
 
 void ApplyOffset(std::int16_t& hour, std::int16_t& minute, std::int16_t& second,
                  std::int16_t offsetMinutes) {
-    // 32 bits hold any 16-bit inputs: at most about 1.2e8 either way.
-    std::int32_t total = 3600 * std::int32_t{hour} + 60 * std::int32_t{minute} + second;
+    std::int32_t total = SecondsOf(hour, minute, second);
     total -= 60 * std::int32_t{offsetMinutes};
     if (total < 0)
         total += kSecondsPerDay;

@@ -2,16 +2,12 @@
 
 #include <optional>
 
+#include "base/time_of_day.h"
 #include "sync/server_time.h"
-#include "sync/time_of_day.h"
 
 namespace chronalign {
 
 namespace {
-
-std::int32_t SecondsOf(const ServerTime& t) {
-    return 3600 * t.hour + 60 * t.minute + t.second;
-}
 
 // Only a malformed page, or an offset beyond the list's, leaves the time outside one day; such
 // a time is no reason to move the clock.
@@ -21,17 +17,18 @@ bool WithinOneDay(const ServerTime& t) {
 
 }  // namespace
 
-SyncResult SyncWithTimePage(PageFetch fetch, const std::string& address,
-                            std::int16_t offsetMinutes, SyncAction action) {
+SyncResult SyncWithTimePage(PageFetch fetch, const std::string& address, std::int16_t offsetMinutes,
+                            SyncAction action) {
     const std::optional<ServerTime> server = ExtractServerTime(fetch(address), offsetMinutes);
     if (!server || (action == SyncAction::Set && !WithinOneDay(*server)))
         return {};
+    const std::int32_t seconds = SecondsOf(server->hour, server->minute, server->second);
     const platform::SystemTime clock = platform::GetSystemTime();  // after the page arrived
     if (action == SyncAction::Compare) {
-        const std::int32_t lead = ShortWayRound(SecondsOfDay(clock) - SecondsOf(*server));
+        const std::int32_t lead = ShortWayRound(SecondsOfDay(clock) - seconds);
         return {SyncOutcome::Compared, lead, {}, clock};
     }
-    const platform::SystemTime wanted = WithNearestTimeOfDay(clock, SecondsOf(*server));
+    const platform::SystemTime wanted = WithNearestTimeOfDay(clock, seconds);
     const bool accepted = platform::SetSystemTime(wanted);
     return {accepted ? SyncOutcome::SetAccepted : SyncOutcome::SetRefused, 0, wanted, clock};
 }

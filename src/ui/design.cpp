@@ -1,4 +1,6 @@
-#include "ui/design.h"
+#include "platform/window_design.h"
+
+#include <algorithm>
 
 namespace chronalign {
 
@@ -15,7 +17,9 @@ constexpr FontDesign kLink{9.75, 400, false, true};
 
 }  // namespace
 
-const FormDesign kFrmMainForm{"Chronalign", 7500, 4605, kColorWhite, 50};
+const FormDesign kFrmMainForm{"Chronalign", 7500, 4605, kColorWhite, 50, 250};
+
+const std::array<Control, 2> kLinkLabels{Control::lblWebsite, Control::lblReadme};
 
 // clang-format off
 const std::array<ControlDesign, platform::kControlCount> kFrmMainControls{{
@@ -60,6 +64,10 @@ const std::array<ControlDesign, platform::kControlCount> kFrmMainControls{{
 
 const ControlDesign& DesignOf(Control control) {
     return kFrmMainControls[static_cast<std::size_t>(control)];
+}
+
+bool IsLinkLabel(Control control) {
+    return std::find(kLinkLabels.begin(), kLinkLabels.end(), control) != kLinkLabels.end();
 }
 
 }  // namespace chronalign

@@ -2,22 +2,20 @@
 // offset list.
 #include "ui/frm_main.h"
 
+#include "app/auto_sync.h"
+#include "app/check_sync.h"
 #include "app/run_step.h"
+#include "app/settings.h"
 #include "app/start_program.h"
 #include "platform/clock.h"
 #include "platform/locale.h"
 #include "platform/window.h"
-#include "settings/settings.h"
-#include "sync/auto_sync.h"
-#include "sync/check_sync.h"
+#include "platform/window_events.h"
+#include "ui/tray.h"
 
 namespace chronalign {
 
 using platform::Control;
-
-namespace {
-constexpr int kUnloadWindowsSession = 2;  // Windows shutting down or the user logging off
-}
 
 void Form_Load() {
     TrayOn();
@@ -33,7 +31,7 @@ void Form_Resize() {
 
 void Form_QueryUnload(int& cancel, int unloadMode) {
     SaveSettings();
-    if (unloadMode == kUnloadWindowsSession)
+    if (unloadMode == platform::kUnloadBySession)
         return;
     cancel = 1;
     platform::SetWindowState(platform::kStateMinimised);
@@ -65,6 +63,10 @@ void cmbOffset_Change() {
 
 void cmbOffset_Click() {
     SaveSettings();
+}
+
+void ClickCheckBox(Control box) {
+    platform::SetValue(box, platform::GetValue(box) == 1 ? 0 : 1);
 }
 
 }  // namespace chronalign

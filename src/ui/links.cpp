@@ -1,10 +1,8 @@
-// The two link labels: blue, red under the mouse, blue again over the bare window.
 #include "ui/links.h"
 
 #include "app/start_program.h"
 #include "platform/window.h"
-#include "ui/design.h"
-#include "ui/frm_main.h"
+#include "platform/window_design.h"
 #include "ui/shell_open.h"
 
 namespace chronalign {

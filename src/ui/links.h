@@ -1,3 +1,4 @@
+// The two link labels: blue, red under the mouse, blue again over the bare window.
 #pragma once
 
 namespace chronalign {
@@ -6,5 +7,10 @@ inline constexpr const char* kHomePage = "http://www.velmora.example";
 
 // Both link labels back to their normal blue.
 void ResetLinkColors();
+
+void lblReadme_Click();
+void lblReadme_MouseMove();
+void lblWebsite_Click();
+void lblWebsite_MouseMove();
 
 }  // namespace chronalign

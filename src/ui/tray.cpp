@@ -4,12 +4,11 @@
 #include <cmath>
 #include <cstring>
 
+#include "app/settings.h"
 #include "app/start_program.h"
 #include "platform/process.h"
 #include "platform/shell.h"
 #include "platform/window.h"
-#include "settings/settings.h"
-#include "ui/frm_main.h"
 #include "ui/links.h"
 
 namespace chronalign {
@@ -18,12 +17,6 @@ platform::NotifyIconData TrayIconData;
 
 namespace {
 
-constexpr std::uint32_t kNotifyFlags = 7;        // NIF_MESSAGE | NIF_ICON | NIF_TIP
-constexpr std::uint32_t kCallbackMessage = 512;  // arrives as a mouse move of the window
-constexpr long kLeftButtonUp = 514;
-constexpr long kLeftButtonDoubleClick = 515;
-constexpr long kRightButtonUp = 517;
-
 int trayRetriesLeft = 0;
 
 void FillTrayIconData() {
@@ -31,8 +24,8 @@ void FillTrayIconData() {
     TrayIconData.cbSize = sizeof(platform::NotifyIconData);
     TrayIconData.hWnd = platform::MainWindowHandle();
     TrayIconData.uID = 1;
-    TrayIconData.uFlags = kNotifyFlags;
-    TrayIconData.uCallbackMessage = kCallbackMessage;
+    TrayIconData.uFlags = platform::kNifMessage | platform::kNifIcon | platform::kNifTip;
+    TrayIconData.uCallbackMessage = platform::kIconCallbackMessage;
     TrayIconData.hIcon = platform::MainWindowIcon();
     // The shell reads the tip up to its NUL, so it must end inside the field.
     std::strncpy(TrayIconData.szTip, platform::ProductName().c_str(),
@@ -110,11 +103,11 @@ void Form_MouseMove(int /*button*/, int /*shift*/, float x, float /*y*/) {
     if (platform::GetWindowState() != platform::kStateMinimised)
         return;
     switch (IconMessageOf(x)) {
-        case kLeftButtonUp:
-        case kLeftButtonDoubleClick:
+        case platform::kIconLeftButtonUp:
+        case platform::kIconLeftButtonDoubleClick:
             RestoreWindow();
             break;
-        case kRightButtonUp:
+        case platform::kIconRightButtonUp:
             platform::SetForegroundWindow(platform::MainWindowHandle());
             platform::PopupTrayMenu();
             break;

@@ -1,9 +1,28 @@
+// The notification-area icon, its mouse messages and its menu.
 #pragma once
+
+#include "platform/shell.h"
 
 namespace chronalign {
 
 // How many times the icon is offered again, a few times a second, when the notification area
 // is not up yet (the program starts from the Run key at log-on, often before the shell).
 inline constexpr int kTrayRetryLimit = 480;
+
+// The notification-icon record: zero until TrayOn fills it; TrayOff uses it unchanged.
+extern platform::NotifyIconData TrayIconData;
+
+// Public methods of frmMain.
+void TrayOn();
+void TrayOff();
+
+// button and shift state, and the position in the window's scale unit (twips by design).
+void Form_MouseMove(int button, int shift, float x, float y);
+// The shell has rebuilt the notification area ("TaskbarCreated").
+void Form_TaskbarCreated();
+void TrayRetry_Timer();
+
+void mnuRestore_Click();
+void mnuExit_Click();
 
 }  // namespace chronalign

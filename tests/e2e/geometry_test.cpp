@@ -3,8 +3,8 @@
 #include <cstdio>
 #include <sstream>
 
+#include "platform/window_design.h"
 #include "program_test.h"
-#include "ui/design.h"
 
 namespace e2e {
 namespace {

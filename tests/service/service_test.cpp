@@ -20,8 +20,8 @@
 #include "platform/time_service.h"
 #include "platform/win32/handle.h"
 #include "platform/win32/overlapped.h"
-#include "service/messages.h"
 #include "service_control.h"
+#include "sync/service_messages.h"
 
 namespace {
 
@@ -85,7 +85,7 @@ DWORD RunService(const char* argument) {
 class RawClient {
   public:
     RawClient()
-        : pipe_(::CreateFileA(chronalign::service::kPipeName, GENERIC_READ | FILE_WRITE_DATA, 0,
+        : pipe_(::CreateFileA(platform::kTimeServicePipe, GENERIC_READ | FILE_WRITE_DATA, 0,
                               nullptr, OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr)) {}
     bool connected() const { return static_cast<bool>(pipe_); }
     void Send(const std::string& bytes) {

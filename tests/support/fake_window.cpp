@@ -3,8 +3,8 @@
 #include <stdexcept>
 
 #include "fake_log.h"
-#include "ui/design.h"
-#include "ui/frm_main.h"
+#include "platform/window_design.h"
+#include "platform/window_events.h"
 
 namespace fake {
 
@@ -18,7 +18,7 @@ void ResetWindow() {
     for (const auto& design : chronalign::kFrmMainControls) {
         ControlState& c = ControlOf(design.id);
         c.text = design.text;
-        c.foreColor = design.foreColor == chronalign::kNoColor ? 0 : design.foreColor;
+        c.foreColor = chronalign::InitialForeColor(design);
     }
 }
 
@@ -45,7 +45,7 @@ namespace platform {
 void LoadMainWindow() {
     fake::Record("LoadMainWindow");
     fake::Window().loaded = true;
-    chronalign::Form_Load();
+    platform::events::Load();
 }
 
 int GetWindowState() {
@@ -54,10 +54,8 @@ int GetWindowState() {
 
 void SetWindowState(int state) {
     fake::Record("SetWindowState " + std::to_string(state));
-    if (fake::Window().state == state)
-        return;
-    fake::Window().state = state;
-    fake::Post(chronalign::Form_Resize);
+    if (TakeWindowState(fake::Window().state, state))
+        fake::Post(events::Resize);
 }
 
 void ShowMainWindow() {
@@ -128,6 +126,8 @@ std::string GetText(Control control) {
 
 void SetText(Control control, std::string_view text) {
     auto& c = fake::ControlOf(control);
+    if (c.text == text)
+        return;
     c.text = text;
     c.textWrites.emplace_back(text);
 }
@@ -137,7 +137,7 @@ int GetValue(Control control) {
 }
 
 void SetValue(Control control, int value) {
-    if (value >= 0 && value <= 2)
+    if (IsCheckBoxValue(value))
         fake::ControlOf(control).value = value;
 }
 

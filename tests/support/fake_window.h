@@ -19,7 +19,7 @@ struct ControlState {
     std::vector<std::string> items;
     int listIndex = -1;
     std::uint32_t foreColor = 0;
-    std::vector<std::string> textWrites;  // every SetText, in order
+    std::vector<std::string> textWrites;  // every SetText that changed the text, in order
     bool readFails = false;               // GetText throws, as out of memory would
 };
 

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include "app/auto_sync.h"
+#include "app/check_sync.h"
 #include "app/start_program.h"
 #include "fake_clock.h"
 #include "fake_internet.h"
@@ -13,10 +15,8 @@
 #include "fake_shell.h"
 #include "fake_time_service.h"
 #include "fake_window.h"
-#include "sync/auto_sync.h"
-#include "sync/check_sync.h"
 #include "sync/server_time.h"
-#include "ui/frm_main.h"
+#include "ui/tray.h"
 
 namespace fake {
 

@@ -1,4 +1,4 @@
-#include "sync/auto_sync.h"
+#include "app/auto_sync.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "sync/convert.h"
+#include "base/convert.h"
 
 #include <gtest/gtest.h>
 

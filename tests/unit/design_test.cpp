@@ -3,7 +3,7 @@
 #include <set>
 #include <string>
 
-#include "ui/design.h"
+#include "platform/window_design.h"
 
 namespace chronalign {
 namespace {
@@ -30,6 +30,11 @@ TEST(DesignTest, EveryControlIsFoundByItsOwnId) {
         names.insert(DesignOf(c).name);
     }
     EXPECT_EQ(names.size(), static_cast<std::size_t>(platform::kControlCount));
+}
+
+TEST(DesignTest, AControlWithoutAColourOfItsOwnStartsInTheWindowTextColour) {
+    EXPECT_EQ(InitialForeColor(DesignOf(Control::lblInfo)), 0x80000008u);
+    EXPECT_EQ(InitialForeColor(DesignOf(Control::lblVersion)), kColorDarkRed);
 }
 
 TEST(DesignTest, ControlsOnTheWindowDoNotOverlapAndFrameChildrenFitTheFrame) {

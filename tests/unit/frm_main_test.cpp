@@ -3,10 +3,12 @@
 #include <cstring>
 
 #include "app/start_program.h"
+#include "platform/window_design.h"
+#include "platform/window_events.h"
 #include "reset_fakes.h"
-#include "ui/design.h"
 #include "ui/frm_main.h"
 #include "ui/links.h"
+#include "ui/tray.h"
 
 namespace chronalign {
 namespace {
@@ -74,6 +76,30 @@ TEST_F(FrmMainTest, TheButtonsCheckAndSynchronize) {
     EXPECT_TRUE(fake::Clock().setCalls.empty());  // nothing to set from a failed download
     EXPECT_EQ(fake::ControlOf(Control::lblInfo).text,
               "Cannot get time from server! (internet running?)");
+}
+
+TEST_F(FrmMainTest, ControlEventsRunTheirHandlersAndNothingElse) {
+    using platform::Notification;
+    namespace events = platform::events;
+    // A click never grays a box: 2 and 0 give 1, 1 gives 0.
+    for (const auto& [before, after] : {std::pair{2, 1}, {1, 0}, {0, 1}}) {
+        platform::SetValue(Control::chkAutoRun, before);
+        events::ControlNotified(Control::chkAutoRun, Notification::Click);
+        EXPECT_EQ(platform::GetValue(Control::chkAutoRun), after) << before;
+    }
+    events::ControlNotified(Control::lblWebsite, Notification::MouseMove);
+    EXPECT_EQ(fake::ControlOf(Control::lblWebsite).foreColor, kColorRed);
+
+    platform::SetListIndex(Control::cmbOffset, 4);
+    events::ControlNotified(Control::cmbOffset, Notification::SelectionChange);
+    EXPECT_EQ(fake::StringAt(fake::kStoreKey, "Offset"), "60");
+
+    // A label that is no link, or a notification its control has no handler for: nothing.
+    fake::Log().clear();
+    events::ControlNotified(Control::Label4, Notification::Click);
+    events::ControlNotified(Control::cmdCheckTime, Notification::SelectionChange);
+    EXPECT_TRUE(fake::Log().empty());
+    EXPECT_EQ(fake::Internet().opens, 0);
 }
 
 TEST_F(FrmMainTest, TheClockLabelFollowsLocalTime) {

@@ -10,7 +10,7 @@
 #include <cstdlib>
 #include <random>
 
-#include "sync/time_of_day.h"
+#include "base/time_of_day.h"
 
 namespace chronalign {
 namespace {

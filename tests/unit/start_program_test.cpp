@@ -4,6 +4,7 @@
 #include "app/start_program.h"
 #include "app/version_line.h"
 #include "reset_fakes.h"
+#include "ui/frm_main.h"
 
 namespace chronalign {
 namespace {

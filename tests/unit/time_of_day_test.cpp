@@ -1,4 +1,4 @@
-#include "sync/time_of_day.h"
+#include "base/time_of_day.h"
 
 #include <gtest/gtest.h>
 

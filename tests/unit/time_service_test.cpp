@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
+#include "app/check_sync.h"
 #include "reset_fakes.h"
-#include "service/messages.h"
 #include "settings/time_page.h"
-#include "sync/check_sync.h"
+#include "sync/service_messages.h"
 
 namespace chronalign {
 namespace {

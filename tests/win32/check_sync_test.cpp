@@ -9,11 +9,11 @@
 #include <cstdlib>
 #include <string>
 
+#include "app/check_sync.h"
 #include "fake_window.h"
 #include "http_server.h"
 #include "platform/clock.h"
 #include "settings/store.h"
-#include "sync/check_sync.h"
 #include "sync/server_time.h"
 #include "time_page_setting.h"
 

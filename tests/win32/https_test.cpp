@@ -9,9 +9,9 @@
 #include <fstream>
 #include <string>
 
+#include "app/check_sync.h"
 #include "fake_window.h"
 #include "http_faults.h"
-#include "sync/check_sync.h"
 #include "sync/server_time.h"
 #include "sync/url_text.h"
 #include "time_page_setting.h"

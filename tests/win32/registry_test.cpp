@@ -8,9 +8,9 @@
 #include <optional>
 #include <string>
 
+#include "app/settings.h"
 #include "app/start_program.h"
 #include "fake_window.h"
-#include "settings/settings.h"
 #include "settings/store.h"
 #include "sync/server_time.h"
 

@@ -10,11 +10,11 @@
 #include <utility>
 #include <vector>
 
+#include "app/check_sync.h"
 #include "http_faults.h"
 #include "http_server.h"
 #include "platform/internet.h"
 #include "settings/time_page.h"
-#include "sync/check_sync.h"
 #include "sync/url_text.h"
 
 namespace chronalign {

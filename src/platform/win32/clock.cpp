@@ -78,7 +78,7 @@ TimeOfDay LocalTimeOfDay() {
 double SecondsSinceMidnight() {
     SYSTEMTIME t{};
     ::GetLocalTime(&t);
-    return 3600.0 * t.wHour + 60.0 * t.wMinute + t.wSecond + t.wMilliseconds / 1000.0;
+    return SecondsOf(t.wHour, t.wMinute, t.wSecond) + t.wMilliseconds / 1000.0;
 }
 
 }  // namespace platform

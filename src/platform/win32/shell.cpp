@@ -11,6 +11,11 @@ namespace platform {
 
 namespace {
 
+static_assert(kNimAdd == NIM_ADD && kNimDelete == NIM_DELETE && kSwShowNormal == SW_SHOWNORMAL);
+static_assert(kNifMessage == NIF_MESSAGE && kNifIcon == NIF_ICON && kNifTip == NIF_TIP);
+static_assert(kIconCallbackMessage == WM_MOUSEMOVE && kIconLeftButtonUp == WM_LBUTTONUP &&
+              kIconLeftButtonDoubleClick == WM_LBUTTONDBLCLK && kIconRightButtonUp == WM_RBUTTONUP);
+
 template <typename Handle>
 Handle HandleOf(std::uint32_t value) {
     return reinterpret_cast<Handle>(static_cast<std::uintptr_t>(value));

@@ -6,7 +6,6 @@
 
 #include "platform/win32/handle.h"
 #include "platform/win32/overlapped.h"
-#include "service/messages.h"
 
 namespace platform {
 
@@ -33,7 +32,7 @@ DWORD MillisecondsUntil(Clock::time_point deadline) {
 HANDLE Connect(Clock::time_point deadline) {
     for (;;) {
         HANDLE pipe = ::CreateFileA(
-            chronalign::service::kPipeName, kAccess, 0, nullptr, OPEN_EXISTING,
+            platform::kTimeServicePipe, kAccess, 0, nullptr, OPEN_EXISTING,
             FILE_FLAG_OVERLAPPED | SECURITY_SQOS_PRESENT | SECURITY_IDENTIFICATION, nullptr);
         if (pipe != INVALID_HANDLE_VALUE || ::GetLastError() != ERROR_PIPE_BUSY)
             return pipe;
@@ -41,7 +40,7 @@ HANDLE Connect(Clock::time_point deadline) {
         if (wait == 0)
             return INVALID_HANDLE_VALUE;
         // Returns at once when the pipe is gone; the next open then says so.
-        ::WaitNamedPipeA(chronalign::service::kPipeName, wait);
+        ::WaitNamedPipeA(platform::kTimeServicePipe, wait);
     }
 }
 
@@ -63,7 +62,7 @@ std::optional<std::string> AskTimeService(const std::string& request) {
     if (written != request.size())
         return std::nullopt;
 
-    char reply[2 * chronalign::service::kReplySize];
+    char reply[platform::kTimeServiceReplyRoom];
     const auto read =
         WaitOverlapped(pipe.get(), MillisecondsUntil(deadline), nullptr, [&](OVERLAPPED* o) {
             return ::ReadFile(pipe.get(), reply, sizeof reply, nullptr, o) != FALSE;

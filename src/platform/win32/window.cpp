@@ -6,7 +6,8 @@
 
 #include "platform/win32/window/main_window.h"
 #include "platform/win32/window/ui_state.h"
-#include "ui/frm_main.h"
+#include "platform/window_design.h"
+#include "platform/window_events.h"
 
 namespace win32 {
 
@@ -30,6 +31,16 @@ bool ControlOfId(int id, platform::Control* control) {
 bool ControlOfWindow(HWND child, platform::Control* control) {
     return child != nullptr && ::GetParent(child) == Ui().window &&
            ControlOfId(::GetDlgCtrlID(child), control);
+}
+
+void ReleaseWindowResources() {
+    auto& ui = Ui();
+    for (auto& font : ui.fonts) font.reset();
+    ui.brushes.clear();
+    ui.bigIcon.reset();
+    ui.smallIcon.reset();
+    ui.picture.reset();
+    ui.trayMenu.reset();
 }
 
 std::uint32_t HandleValue(const void* handle) {
@@ -66,7 +77,7 @@ bool IsCheckBox(HWND hwnd) {
 void LoadMainWindow() {
     if (win32::CreateMainWindow() == nullptr)
         return;
-    chronalign::Form_Load();
+    events::Load();
 }
 
 int GetWindowState() {
@@ -75,9 +86,8 @@ int GetWindowState() {
 
 void SetWindowState(int state) {
     auto& ui = Ui();
-    if (ui.window == nullptr || state == ui.state)
+    if (ui.window == nullptr || !TakeWindowState(ui.state, state))
         return;
-    ui.state = state;
     if (::IsWindowVisible(ui.window))
         ::ShowWindow(ui.window, state == kStateMinimised   ? SW_MINIMIZE
                                 : state == kStateMaximised ? SW_MAXIMIZE
@@ -114,7 +124,7 @@ std::uint32_t MainWindowHandle() {
 }
 
 std::uint32_t MainWindowIcon() {
-    return win32::HandleValue(Ui().smallIcon);
+    return win32::HandleValue(Ui().smallIcon.get());
 }
 
 int ScaleMode() {
@@ -138,14 +148,16 @@ void DoEvents() {
 
 void EnableTimer() {
     if (Ui().window != nullptr)
-        ::SetTimer(Ui().window, win32::kClockTimerId, 50, nullptr);
+        ::SetTimer(Ui().window, win32::kClockTimerId,
+                   static_cast<UINT>(chronalign::kFrmMainForm.timerIntervalMs), nullptr);
 }
 
 void EnableTrayRetryTimer(bool enabled) {
     if (Ui().window == nullptr)
         return;
     if (enabled)
-        ::SetTimer(Ui().window, win32::kTrayRetryTimerId, win32::kTrayRetryMs, nullptr);
+        ::SetTimer(Ui().window, win32::kTrayRetryTimerId,
+                   static_cast<UINT>(chronalign::kFrmMainForm.trayRetryIntervalMs), nullptr);
     else
         ::KillTimer(Ui().window, win32::kTrayRetryTimerId);
 }
@@ -157,20 +169,20 @@ int MessageBoxOkCancel(std::string_view text, std::string_view title) {
 
 void PopupTrayMenu() {
     auto& ui = Ui();
-    if (ui.window == nullptr || ui.trayMenu == nullptr)
+    if (ui.window == nullptr || !ui.trayMenu)
         return;
     POINT at{};
     ::GetCursorPos(&at);
     // Shown with the default flags; the choice comes back here rather than as a message, so
     // that its handler has run when this returns.
     const UINT chosen = static_cast<UINT>(
-        ::TrackPopupMenu(ui.trayMenu, TPM_RETURNCMD, at.x, at.y, 0, ui.window, nullptr));
+        ::TrackPopupMenu(ui.trayMenu.get(), TPM_RETURNCMD, at.x, at.y, 0, ui.window, nullptr));
     // Without it the menu would not close at the next click elsewhere.
     ::PostMessageA(ui.window, WM_NULL, 0, 0);
     if (chosen == win32::kMenuRestoreId)
-        chronalign::mnuRestore_Click();
+        events::MenuChosen(MenuItem::Restore);
     else if (chosen == win32::kMenuExitId)
-        chronalign::mnuExit_Click();
+        events::MenuChosen(MenuItem::Exit);
 }
 
 bool SetForegroundWindow(std::uint32_t window) {
@@ -184,8 +196,6 @@ std::string GetText(Control control) {
 
 void SetText(Control control, std::string_view text) {
     HWND hwnd = ControlWindow(control);
-    // The clock is written twenty times a second; an unchanged caption is left alone, so it
-    // does not flicker.
     if (hwnd == nullptr || WindowText(hwnd) == text)
         return;
     ::SetWindowTextA(hwnd, std::string(text).c_str());
@@ -200,7 +210,7 @@ int GetValue(Control control) {
 
 void SetValue(Control control, int value) {
     HWND hwnd = ControlWindow(control);
-    if (hwnd != nullptr && IsCheckBox(hwnd) && value >= BST_UNCHECKED && value <= BST_INDETERMINATE)
+    if (hwnd != nullptr && IsCheckBox(hwnd) && IsCheckBoxValue(value))
         ::SendMessageA(hwnd, BM_SETCHECK, static_cast<WPARAM>(value), 0);
 }
 

@@ -5,11 +5,11 @@
 #include <optional>
 #include <string>
 
+#include "platform/time_service.h"
 #include "platform/win32/handle.h"
 #include "platform/win32/overlapped.h"
 #include "platform/win32/service/event_log.h"
 #include "platform/win32/service/page_download.h"
-#include "service/messages.h"
 #include "service/time_service.h"
 
 namespace service_win32 {
@@ -44,7 +44,7 @@ HANDLE CreatePipe() {
         return INVALID_HANDLE_VALUE;
     SECURITY_ATTRIBUTES attributes{sizeof attributes, descriptor, FALSE};
     const HANDLE pipe = ::CreateNamedPipeA(
-        chronalign::service::kPipeName,
+        platform::kTimeServicePipe,
         PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED | FILE_FLAG_FIRST_PIPE_INSTANCE,
         PIPE_TYPE_MESSAGE | PIPE_READMODE_MESSAGE | PIPE_WAIT | PIPE_REJECT_REMOTE_CLIENTS, 1,
         kReadRoom, kReadRoom, 0, &attributes);

@@ -5,13 +5,13 @@
 
 #include <algorithm>
 #include <cmath>
-#include <map>
+#include <utility>
 
 #include "platform/win32/window/dpi.h"
 #include "platform/win32/window/graphical_button.h"
 #include "platform/win32/window/ui_state.h"
-#include "ui/design.h"
-#include "ui/frm_main.h"
+#include "platform/window_design.h"
+#include "platform/window_events.h"
 
 namespace win32 {
 
@@ -22,10 +22,11 @@ using chronalign::ControlKind;
 using chronalign::DesignOf;
 using chronalign::kFrmMainControls;
 using platform::Control;
+using platform::Notification;
 
 constexpr double kFrameFontPoints = 8.25;  // the window's default font: the controls' own face
 constexpr int kListEntriesShown = 8;
-constexpr std::uint32_t kWindowTextColor = chronalign::kSystemColorFlag | COLOR_WINDOWTEXT;
+static_assert(chronalign::kColorWindowText == (chronalign::kSystemColorFlag | COLOR_WINDOWTEXT));
 
 struct Kind {
     const char* className;
@@ -61,28 +62,10 @@ Kind KindOf(const ControlDesign& d) {
     return {WC_STATICA, label, 0};
 }
 
-bool IsLink(Control c) {
-    return c == Control::lblReadme || c == Control::lblWebsite;
-}
-
 bool IsOver(HWND hwnd, LPARAM position) {
     RECT client{};
     ::GetClientRect(hwnd, &client);
     return ::PtInRect(&client, POINT{GET_X_LPARAM(position), GET_Y_LPARAM(position)}) != FALSE;
-}
-
-void LinkMouseMove(Control link) {
-    if (link == Control::lblReadme)
-        chronalign::lblReadme_MouseMove();
-    else
-        chronalign::lblWebsite_MouseMove();
-}
-
-void LinkClick(Control link) {
-    if (link == Control::lblReadme)
-        chronalign::lblReadme_Click();
-    else
-        chronalign::lblWebsite_Click();
 }
 
 // The link labels report the mouse over them, and a click as a click is made: the button goes
@@ -94,7 +77,7 @@ LRESULT CALLBACK LinkProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
     switch (message) {
         case WM_MOUSEMOVE:
             if (IsOver(hwnd, lParam))  // held, the label hears of moves elsewhere too
-                LinkMouseMove(link);
+                platform::events::ControlNotified(link, Notification::MouseMove);
             return 0;
         case WM_LBUTTONDOWN:
             ::SetCapture(hwnd);
@@ -106,7 +89,7 @@ LRESULT CALLBACK LinkProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
                 return 0;
             ::ReleaseCapture();
             if (IsOver(hwnd, lParam))
-                LinkClick(link);
+                platform::events::ControlNotified(link, Notification::Click);
             return 0;
         default:
             return ::DefSubclassProc(hwnd, message, wParam, lParam);
@@ -174,11 +157,10 @@ COLORREF Resolve(std::uint32_t color, int systemDefault) {
 }
 
 HBRUSH SolidBrush(COLORREF color) {
-    static std::map<COLORREF, HBRUSH> brushes;  // a handful, kept for the program's life
-    auto [it, added] = brushes.try_emplace(color, nullptr);
+    auto [it, added] = Ui().brushes.try_emplace(color);
     if (added)
-        it->second = ::CreateSolidBrush(color);
-    return it->second;
+        it->second.reset(::CreateSolidBrush(color));
+    return it->second.get();
 }
 
 COLORREF ContainerColor(const ControlDesign& d) {
@@ -221,8 +203,8 @@ void CreateControls(HWND window) {
             WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | kind.style, 0, 0, 0, 0, window,
             reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstControlId + static_cast<int>(c))),
             ui.instance, nullptr);
-        ui.foreColors[index] = d.foreColor == chronalign::kNoColor ? kWindowTextColor : d.foreColor;
-        if (IsLink(c))
+        ui.foreColors[index] = chronalign::InitialForeColor(d);
+        if (chronalign::IsLinkLabel(c))
             ::SetWindowSubclass(ui.controls[index], LinkProc, static_cast<UINT_PTR>(c), 0);
         else if (d.kind == ControlKind::Frame)
             ::SetWindowSubclass(ui.controls[index], FrameProc, 0, 0);
@@ -235,11 +217,9 @@ void LayoutControls() {
     for (const auto& d : kFrmMainControls) {
         const auto index = static_cast<std::size_t>(d.id);
         HWND hwnd = ui.controls[index];
-        HFONT old = ui.fonts[index];
-        ui.fonts[index] = MakeFont(d, ui.dpi);
-        ::SendMessageA(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(ui.fonts[index]), FALSE);
-        if (old != nullptr)
-            ::DeleteObject(old);
+        platform::GdiObject<HFONT> font(MakeFont(d, ui.dpi));
+        ::SendMessageA(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), FALSE);
+        ui.fonts[index] = std::move(font);  // the font before goes once the control let go of it
 
         const RECT box = TwipsBox(d);
         const int left = TwipsToPixels(box.left, ui.dpi);
@@ -250,14 +230,6 @@ void LayoutControls() {
             height += kListEntriesShown * TwipsToPixels(240, ui.dpi);
         ::SetWindowPos(hwnd, nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
         ::InvalidateRect(hwnd, nullptr, TRUE);
-    }
-}
-
-void DestroyControlResources() {
-    for (HFONT& font : Ui().fonts) {
-        if (font != nullptr)
-            ::DeleteObject(font);
-        font = nullptr;
     }
 }
 
@@ -282,7 +254,7 @@ namespace {
 void DrawPicture(const DRAWITEMSTRUCT& item) {
     const RECT& box = item.rcItem;
     ::FillRect(item.hDC, &box, SolidBrush(ContainerColor(DesignOf(Control::Image1))));
-    HBITMAP picture = Ui().picture;
+    HBITMAP picture = Ui().picture.get();
     BITMAP info{};
     if (picture == nullptr || ::GetObjectA(picture, sizeof info, &info) == 0)
         return;
@@ -307,7 +279,7 @@ void DrawControl(const DRAWITEMSTRUCT& item) {
     if (d.kind == ControlKind::Image)
         DrawPicture(item);
     else if (d.kind == ControlKind::PushButton)
-        DrawGraphicalButton(item, Ui().fonts[index], Resolve(d.backColor, COLOR_BTNFACE),
+        DrawGraphicalButton(item, Ui().fonts[index].get(), Resolve(d.backColor, COLOR_BTNFACE),
                             Resolve(Ui().foreColors[index], COLOR_BTNTEXT));
 }
 

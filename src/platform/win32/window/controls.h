@@ -12,8 +12,6 @@ void CreateControls(HWND window);
 // Places the controls and makes their fonts for the window's current DPI.
 void LayoutControls();
 
-void DestroyControlResources();
-
 // WM_CTLCOLORSTATIC and WM_CTLCOLORBTN: the colours of a label, check box or frame.
 HBRUSH ControlColors(HDC dc, HWND child);
 

@@ -6,21 +6,22 @@
 #include "platform/win32/window/controls.h"
 #include "platform/win32/window/dpi.h"
 #include "platform/win32/window/ui_state.h"
+#include "platform/window_design.h"
+#include "platform/window_events.h"
 #include "resource.h"
-#include "ui/design.h"
-#include "ui/frm_main.h"
 
 namespace win32 {
 
 namespace {
 
+using chronalign::ControlKind;
 using platform::Control;
+using platform::Notification;
+namespace events = platform::events;
 
 constexpr const char* kClassName = "ChronalignMain";
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
 constexpr DWORD kExStyle = 0;
-constexpr int kUnloadByUser = 0;
-constexpr int kUnloadBySession = 2;
 
 // The mouse state as the window's mouse events carry it: 1 left, 2 right, 4 middle;
 // 1 shift, 2 control, 4 alt.
@@ -38,9 +39,9 @@ int ShiftOf(WPARAM keys) {
 // mouse message: the window's scale unit is the twip, so X is given in twips like any other.
 void OnMouseMove(WPARAM keys, LPARAM position) {
     const double twipsPerPixel = 1440.0 / Ui().dpi;
-    chronalign::Form_MouseMove(ButtonsOf(keys), ShiftOf(keys),
-                               static_cast<float>(GET_X_LPARAM(position) * twipsPerPixel),
-                               static_cast<float>(GET_Y_LPARAM(position) * twipsPerPixel));
+    events::MouseMove(ButtonsOf(keys), ShiftOf(keys),
+                      static_cast<float>(GET_X_LPARAM(position) * twipsPerPixel),
+                      static_cast<float>(GET_Y_LPARAM(position) * twipsPerPixel));
 }
 
 void OnSize(WPARAM kind) {
@@ -51,66 +52,54 @@ void OnSize(WPARAM kind) {
         state = platform::kStateMaximised;
     else if (kind != SIZE_RESTORED)
         return;
-    if (state == Ui().state)
-        return;
-    Ui().state = state;
-    chronalign::Form_Resize();
+    if (platform::TakeWindowState(Ui().state, state))
+        events::Resize();
 }
 
-void ToggleCheckBox(Control box) {
-    HWND hwnd = ControlWindow(box);
-    const bool checked = ::SendMessageA(hwnd, BM_GETCHECK, 0, 0) == BST_CHECKED;
-    ::SendMessageA(hwnd, BM_SETCHECK, checked ? BST_UNCHECKED : BST_CHECKED, 0);
+// A control's notification code as the window's event, by the kind of control that sent it;
+// false for a code the window does not report (labels report their clicks themselves).
+bool NotificationOf(ControlKind kind, int code, Notification* notification) {
+    switch (kind) {
+        case ControlKind::PushButton:
+        case ControlKind::CheckBox:
+            *notification = Notification::Click;
+            return code == BN_CLICKED;
+        case ControlKind::DropDownList:
+            *notification = Notification::SelectionChange;
+            return code == CBN_SELCHANGE;
+        default:
+            return false;
+    }
 }
 
 void OnCommand(int id, int code) {
     if (id == static_cast<int>(kMenuRestoreId) || id == static_cast<int>(kMenuExitId))
-        return;  // the menu is modal: PopupTrayMenu runs the chosen item itself
+        return;  // the menu is modal: PopupTrayMenu raises the chosen item itself
     Control c{};
-    if (!ControlOfId(id, &c))
-        return;
-    switch (c) {
-        case Control::cmdCheckTime:
-            if (code == BN_CLICKED)
-                chronalign::cmdCheckTime_Click();
-            break;
-        case Control::cmdSynchronize:
-            if (code == BN_CLICKED)
-                chronalign::cmdSynchronize_Click();
-            break;
-        case Control::chkAuto:
-        case Control::chkAutoRun:
-            if (code == BN_CLICKED)
-                ToggleCheckBox(c);
-            break;
-        case Control::cmbOffset:
-            if (code == CBN_SELCHANGE)
-                chronalign::cmbOffset_Click();
-            break;
-        default:
-            break;
-    }
+    Notification notification{};
+    if (ControlOfId(id, &c) && NotificationOf(chronalign::DesignOf(c).kind, code, &notification))
+        events::ControlNotified(c, notification);
 }
 
 void OnTimer(UINT_PTR id) {
     if (id == kClockTimerId)
-        chronalign::TimerTime_Timer();
+        events::TimerElapsed(platform::WindowTimer::Clock);
     else if (id == kTrayRetryTimerId)
-        chronalign::TrayRetry_Timer();
+        events::TimerElapsed(platform::WindowTimer::TrayRetry);
 }
 
 void OnClose(HWND window) {
     int cancel = 0;
-    chronalign::Form_QueryUnload(cancel, kUnloadByUser);
+    events::QueryUnload(cancel, platform::kUnloadByUser);
     if (cancel != 0)
         return;
-    chronalign::Form_Unload();
+    events::Unload();
     ::DestroyWindow(window);
 }
 
 LRESULT OnQueryEndSession() {
     int cancel = 0;
-    chronalign::Form_QueryUnload(cancel, kUnloadBySession);
+    events::QueryUnload(cancel, platform::kUnloadBySession);
     return cancel == 0 ? TRUE : FALSE;
 }
 
@@ -147,7 +136,7 @@ void OnDpiChanged(HWND window, WPARAM wParam, const RECT& suggested) {
 LRESULT DefaultButton() {
     Control c{};
     if (!ControlOfWindow(::GetFocus(), &c) ||
-        chronalign::DesignOf(c).kind != chronalign::ControlKind::PushButton)
+        chronalign::DesignOf(c).kind != ControlKind::PushButton)
         return 0;
     return MAKELRESULT(kFirstControlId + static_cast<int>(c), DC_HASDEFID);
 }
@@ -167,7 +156,7 @@ LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
             OnSize(wParam);
             return 0;
         case kResizeMessage:
-            chronalign::Form_Resize();
+            events::Resize();
             return 0;
         case WM_CTLCOLORSTATIC:
         case WM_CTLCOLORBTN:
@@ -188,17 +177,18 @@ LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
             return OnQueryEndSession();
         case WM_ENDSESSION:
             if (wParam != 0)
-                chronalign::Form_Unload();
+                events::Unload();
             return 0;
         case WM_DPICHANGED:
             OnDpiChanged(window, wParam, *reinterpret_cast<const RECT*>(lParam));
             return 0;
         case WM_DESTROY:
+            ReleaseWindowResources();
             ::PostQuitMessage(0);
             return 0;
         default:
             if (message != 0 && message == Ui().taskbarCreatedMessage) {
-                chronalign::Form_TaskbarCreated();
+                events::TaskbarCreated();
                 return 0;
             }
             return ::DefWindowProcA(window, message, wParam, lParam);
@@ -227,8 +217,8 @@ bool RegisterMainClass() {
     wc.cbSize = sizeof wc;
     wc.lpfnWndProc = WindowProc;
     wc.hInstance = ui.instance;
-    wc.hIcon = ui.bigIcon;
-    wc.hIconSm = ui.smallIcon;
+    wc.hIcon = ui.bigIcon.get();
+    wc.hIconSm = ui.smallIcon.get();
     wc.hCursor = ::LoadCursor(nullptr, IDC_ARROW);
     wc.hbrBackground = ::CreateSolidBrush(chronalign::kFrmMainForm.backColor);
     wc.lpszClassName = kClassName;
@@ -250,10 +240,10 @@ HWND CreateMainWindow() {
     ui.instance = ::GetModuleHandleA(nullptr);
     INITCOMMONCONTROLSEX common{sizeof common, ICC_STANDARD_CLASSES};
     ::InitCommonControlsEx(&common);
-    ui.bigIcon = LoadIconSized(SM_CXICON, SM_CYICON);
-    ui.smallIcon = LoadIconSized(SM_CXSMICON, SM_CYSMICON);
-    ui.picture = static_cast<HBITMAP>(::LoadImageA(ui.instance, MAKEINTRESOURCEA(IDB_PICTURE),
-                                                   IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+    ui.bigIcon.reset(LoadIconSized(SM_CXICON, SM_CYICON));
+    ui.smallIcon.reset(LoadIconSized(SM_CXSMICON, SM_CYSMICON));
+    ui.picture.reset(static_cast<HBITMAP>(::LoadImageA(ui.instance, MAKEINTRESOURCEA(IDB_PICTURE),
+                                                       IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
     if (!RegisterMainClass())
         return nullptr;
 
@@ -268,7 +258,7 @@ HWND CreateMainWindow() {
     CreateControls(window);
     LayoutControls();
     ui.focus = ControlWindow(Control::cmdCheckTime);
-    ui.trayMenu = CreateTrayMenu();
+    ui.trayMenu.reset(CreateTrayMenu());
     ui.taskbarCreatedMessage = ::RegisterWindowMessageA("TaskbarCreated");
     AllowMessageFromShell(window, ui.taskbarCreatedMessage);
     return window;

@@ -5,7 +5,9 @@
 
 #include <array>
 #include <cstdint>
+#include <map>
 
+#include "platform/win32/handle.h"
 #include "platform/window.h"
 
 namespace win32 {
@@ -13,7 +15,6 @@ namespace win32 {
 inline constexpr int kFirstControlId = 100;  // control i has the id 100 + i
 inline constexpr UINT_PTR kClockTimerId = 1;
 inline constexpr UINT_PTR kTrayRetryTimerId = 2;
-inline constexpr UINT kTrayRetryMs = 250;
 inline constexpr UINT kResizeMessage = WM_APP + 1;  // a state change, raised at the next pump
 inline constexpr UINT kMenuRestoreId = 200;
 inline constexpr UINT kMenuExitId = 201;
@@ -22,18 +23,21 @@ struct MainWindowState {
     HINSTANCE instance = nullptr;
     HWND window = nullptr;
     std::array<HWND, platform::kControlCount> controls{};
-    std::array<HFONT, platform::kControlCount> fonts{};
+    std::array<platform::GdiObject<HFONT>, platform::kControlCount> fonts{};
     std::array<std::uint32_t, platform::kControlCount> foreColors{};
-    HICON bigIcon = nullptr;
-    HICON smallIcon = nullptr;
-    HBITMAP picture = nullptr;
-    HMENU trayMenu = nullptr;
+    std::map<COLORREF, platform::GdiObject<HBRUSH>> brushes;  // a handful, one per colour
+    platform::Icon bigIcon;
+    platform::Icon smallIcon;
+    platform::GdiObject<HBITMAP> picture;
+    platform::Menu trayMenu;
     UINT dpi = USER_DEFAULT_SCREEN_DPI;
     UINT taskbarCreatedMessage = 0;
     int state = platform::kStateNormal;  // as the program last saw or set it
     HWND focus = nullptr;                // the control to give the focus back to on activation
-    bool shownOnce = false;
 };
+
+// Lets go of the fonts, brushes, icons, picture and menu once the window is gone.
+void ReleaseWindowResources();
 
 MainWindowState& Ui();
 

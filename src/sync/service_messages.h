@@ -10,11 +10,10 @@
 #include <string>
 #include <string_view>
 
+#include "platform/time_service.h"
 #include "sync/sync_core.h"
 
 namespace chronalign::service {
-
-inline constexpr const char* kPipeName = "\\\\.\\pipe\\VelmoraChronalign";
 
 // The only offsets a client may ask for: the offset list's entries.
 inline constexpr std::array<std::int16_t, 5> kOffsets = {-60, -30, 0, 30, 60};
@@ -22,6 +21,7 @@ inline constexpr std::array<std::int16_t, 5> kOffsets = {-60, -30, 0, 30, 60};
 inline constexpr std::uint16_t kVersion = 1;
 inline constexpr std::size_t kRequestSize = 8;  // magic, version, offset
 inline constexpr std::size_t kReplySize = 24;   // magic, version, outcome, the time written
+static_assert(kReplySize < platform::kTimeServiceReplyRoom);
 
 bool IsServiceOffset(std::int16_t offsetMinutes);
 

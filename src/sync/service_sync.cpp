@@ -1,9 +1,9 @@
-#include "service/service_sync.h"
+#include "sync/service_sync.h"
 
 #include <string>
 
 #include "platform/time_service.h"
-#include "service/messages.h"
+#include "sync/service_messages.h"
 
 namespace chronalign {
 

@@ -1,4 +1,4 @@
-#include "service/messages.h"
+#include "sync/service_messages.h"
 
 #include <algorithm>
 

@@ -11,6 +11,9 @@ namespace chronalign {
 inline constexpr std::int32_t kSecondsPerDay = 86400;
 inline constexpr std::int32_t kHalfDay = kSecondsPerDay / 2;
 
+// The seconds since midnight of an hour, minute and second.
+using platform::SecondsOf;
+
 // seconds brought into -43200 < result <= 43200 by whole days.
 std::int32_t ShortWayRound(std::int32_t seconds);
 

@@ -1,16 +1,16 @@
-#include "sync/auto_sync.h"
+#include "app/auto_sync.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <limits>
 
+#include "app/check_sync.h"
 #include "app/run_step.h"
+#include "base/convert.h"
+#include "base/time_of_day.h"
 #include "platform/clock.h"
 #include "platform/window.h"
-#include "sync/check_sync.h"
-#include "sync/convert.h"
-#include "sync/time_of_day.h"
 
 namespace chronalign {
 

@@ -1,4 +1,4 @@
-#include "sync/check_sync.h"
+#include "app/check_sync.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -8,9 +8,9 @@
 #include "platform/clock.h"
 #include "platform/locale.h"
 #include "platform/window.h"
-#include "service/service_sync.h"
 #include "settings/time_page.h"
 #include "sync/server_time.h"
+#include "sync/service_sync.h"
 #include "sync/sync_core.h"
 #include "sync/url_text.h"
 

@@ -1,4 +1,4 @@
-#include "settings/settings.h"
+#include "app/settings.h"
 
 #include <array>
 #include <cstdint>
@@ -7,10 +7,10 @@
 
 #include "app/run_step.h"
 #include "app/start_program.h"
+#include "base/convert.h"
 #include "platform/window.h"
 #include "settings/run_entry.h"
 #include "settings/store.h"
-#include "sync/convert.h"
 #include "sync/server_time.h"
 
 namespace chronalign {

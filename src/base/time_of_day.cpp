@@ -1,4 +1,4 @@
-#include "sync/time_of_day.h"
+#include "base/time_of_day.h"
 
 namespace chronalign {
 
@@ -51,7 +51,7 @@ std::int32_t ShortWayRound(std::int32_t seconds) {
 }
 
 std::int32_t SecondsOfDay(const platform::SystemTime& time) {
-    return 3600 * time.wHour + 60 * time.wMinute + time.wSecond;
+    return SecondsOf(time.wHour, time.wMinute, time.wSecond);
 }
 
 platform::SystemTime WithNearestTimeOfDay(const platform::SystemTime& clock,

@@ -1,0 +1,9 @@
+// The synchronization core with nothing of the window: one compare against a page that states no
+// time, which touches the page's extraction and nothing else.
+#include "sync/sync_core.h"
+
+int main() {
+    const auto result = chronalign::SyncWithTimePage(
+        [](const std::string&) { return std::string(); }, "", 0, chronalign::SyncAction::Compare);
+    return result.outcome == chronalign::SyncOutcome::NoServerTime ? 0 : 1;
+}
