@@ -99,8 +99,8 @@ void SetListIndex(Control control, int index);
 std::uint32_t GetForeColor(Control control);
 void SetForeColor(Control control, std::uint32_t color);
 
-// A window state change raises Resize at the next pump; setting the state the window is in
-// raises nothing. Stores wanted in state and tells whether it was a change.
+// A change of the window's state raises Resize; setting the state the window is in raises
+// nothing. Stores wanted in state and tells whether it was a change.
 inline bool TakeWindowState(int& state, int wanted) {
     if (state == wanted)
         return false;
