@@ -1,6 +1,5 @@
 #include "app/settings.h"
 
-#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -24,8 +23,6 @@ constexpr const char* kSection = "General";
 constexpr const char* kRunSubKey = R"(Software\Microsoft\Windows\CurrentVersion\Run)";
 constexpr const char* kRunValueName = "VelmoraChronalign";
 
-// The minutes of the offset list's entries, by index.
-constexpr std::array<std::int16_t, 5> kOffsetMinutes = {-60, -30, 0, 30, 60};
 constexpr int kNeutralIndex = 2;
 
 std::optional<std::string> Read(const char* key, const char* defaultText) {
@@ -57,7 +54,7 @@ void LoadCheckBox(Control box, const char* key) {
 // -60, -30, 30 and 60 have entries of their own; anything else shows as "0 (default)".
 int IndexOfOffset(std::int16_t minutes) {
     for (int index : {0, 1, 3, 4})
-        if (kOffsetMinutes[static_cast<std::size_t>(index)] == minutes)
+        if (kOffsetListMinutes[static_cast<std::size_t>(index)] == minutes)
             return index;
     return kNeutralIndex;
 }
@@ -82,8 +79,8 @@ void WriteRunEntry() {
 
 void TakeOffsetFromList() {
     const int index = platform::GetListIndex(Control::cmbOffset);
-    if (index >= 0 && index < static_cast<int>(kOffsetMinutes.size()))
-        OffsetMinutes = kOffsetMinutes[static_cast<std::size_t>(index)];
+    if (index >= 0 && index < static_cast<int>(kOffsetListMinutes.size()))
+        OffsetMinutes = kOffsetListMinutes[static_cast<std::size_t>(index)];
 }
 
 void WriteBox(Control box, const char* key) {

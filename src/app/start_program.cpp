@@ -8,6 +8,7 @@
 #include "app/version_line.h"
 #include "platform/process.h"
 #include "platform/window.h"
+#include "sync/server_time.h"
 
 namespace chronalign {
 
@@ -20,6 +21,7 @@ using platform::Control;
 // The offset list's entries, in list order; the settings map positions to minutes.
 constexpr std::array<const char*, 5> kOffsetEntries{"-60 mins", "-30 mins", "0 (default)",
                                                     "+30 mins", "+60 mins"};
+static_assert(kOffsetEntries.size() == kOffsetListMinutes.size());
 
 }  // namespace
 

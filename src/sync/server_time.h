@@ -1,6 +1,7 @@
 // The server time: the time page's UTC time of day with the user's offset applied.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string_view>
@@ -17,6 +18,9 @@ struct ServerTime {
 
 // Minutes subtracted from the page's time; normally -60, -30, 0, 30 or 60. 0 at start.
 extern std::int16_t OffsetMinutes;
+
+// The minutes of the offset list's entries, in list order.
+inline constexpr std::array<std::int16_t, 5> kOffsetListMinutes = {-60, -30, 0, 30, 60};
 
 // The time before the first " UTC" of the page, offset applied; nothing when the page is
 // shorter than 100 characters or holds no " UTC".

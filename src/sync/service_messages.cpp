@@ -39,7 +39,8 @@ std::uint16_t OutcomeCode(SyncOutcome outcome) {
 }  // namespace
 
 bool IsServiceOffset(std::int16_t offsetMinutes) {
-    return std::find(kOffsets.begin(), kOffsets.end(), offsetMinutes) != kOffsets.end();
+    return std::find(kOffsetListMinutes.begin(), kOffsetListMinutes.end(), offsetMinutes) !=
+           kOffsetListMinutes.end();
 }
 
 std::string EncodeRequest(std::int16_t offsetMinutes) {

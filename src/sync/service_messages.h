@@ -3,7 +3,6 @@
 // from a client. A reply carries the outcome of the synchronization and the time written.
 #pragma once
 
-#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -11,18 +10,17 @@
 #include <string_view>
 
 #include "platform/time_service.h"
+#include "sync/server_time.h"
 #include "sync/sync_core.h"
 
 namespace chronalign::service {
-
-// The only offsets a client may ask for: the offset list's entries.
-inline constexpr std::array<std::int16_t, 5> kOffsets = {-60, -30, 0, 30, 60};
 
 inline constexpr std::uint16_t kVersion = 1;
 inline constexpr std::size_t kRequestSize = 8;  // magic, version, offset
 inline constexpr std::size_t kReplySize = 24;   // magic, version, outcome, the time written
 static_assert(kReplySize < platform::kTimeServiceReplyRoom);
 
+// The only offsets a client may ask for: the offset list's.
 bool IsServiceOffset(std::int16_t offsetMinutes);
 
 struct Request {
