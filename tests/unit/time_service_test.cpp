@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -45,7 +46,7 @@ std::uint64_t Ticks() {
 }
 
 TEST(ServiceMessages, OnlyTheFiveOffsetsInAWellFormedRequestPass) {
-    for (std::int16_t offset : {-60, -30, 0, 30, 60}) {
+    for (std::int16_t offset : std::initializer_list<std::int16_t>{-60, -30, 0, 30, 60}) {
         const auto request = DecodeRequest(EncodeRequest(offset));
         ASSERT_TRUE(request) << offset;
         EXPECT_EQ(request->offsetMinutes, offset);
@@ -185,7 +186,7 @@ TEST_F(ServiceSyncTest, TheServicesOutcomeDrivesTheStatusAndTheSchedule) {
 }
 
 TEST_F(ServiceSyncTest, WithoutAnAnswerOrForOtherOffsetsTheProgramSetsTheClockItself) {
-    for (std::int16_t offset : {0, 45}) {
+    for (std::int16_t offset : std::initializer_list<std::int16_t>{0, 45}) {
         fake::ResetAll();
         OffsetMinutes = offset;
         fake::TimeService().reply = offset == 0 ? std::nullopt : std::optional(EncodeReply({}));
