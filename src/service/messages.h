@@ -10,11 +10,12 @@
 #include <string>
 #include <string_view>
 
+#include "base/identity.h"
 #include "sync/sync_core.h"
 
 namespace chronalign::service {
 
-inline constexpr const char* kPipeName = "\\\\.\\pipe\\VelmoraChronalign";
+inline constexpr const char* kPipeName = identity::kPipeName;
 
 // The only offsets a client may ask for: the offset list's entries.
 inline constexpr std::array<std::int16_t, 5> kOffsets = {-60, -30, 0, 30, 60};

@@ -1,8 +1,10 @@
 #pragma once
 
+#include "base/identity.h"
+
 namespace chronalign {
 
-inline constexpr const char* kHomePage = "http://www.velmora.example";
+inline constexpr const char* kHomePage = identity::kHomePage;
 
 // Both link labels back to their normal blue.
 void ResetLinkColors();

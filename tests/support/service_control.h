@@ -6,9 +6,11 @@
 
 #include <string>
 
+#include "base/identity.h"
+
 namespace testsupport {
 
-inline constexpr const char* kServiceName = "VelmoraChronalign";
+inline constexpr const char* kServiceName = chronalign::identity::kServiceName;
 
 // The service's current state (SERVICE_RUNNING, ...), or 0 when it is not registered.
 inline DWORD ServiceState() {

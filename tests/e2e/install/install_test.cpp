@@ -10,6 +10,7 @@
 #include <optional>
 #include <vector>
 
+#include "base/identity.h"
 #include "program_test.h"
 #include "service_control.h"
 #include "wine_path.h"
@@ -157,8 +158,8 @@ class InstallerTest : public ProgramTest {
 
     // The time service from the installed folder, registered and running.
     static void ExpectTimeServiceRunning() {
-        EXPECT_TRUE(WaitUntil([] { return testsupport::ServiceState() == SERVICE_RUNNING; },
-                              kUiTimeout));
+        EXPECT_TRUE(
+            WaitUntil([] { return testsupport::ServiceState() == SERVICE_RUNNING; }, kUiTimeout));
         EXPECT_EQ(TextAt(HKEY_LOCAL_MACHINE, kEventSourceKey, "EventMessageFile"),
                   InstallFolder() + "ChronalignService.exe");
     }
@@ -181,8 +182,9 @@ TEST_F(InstallerTest, InstallsForTheMachineWorksFromThereAndLeavesNothingWhenRem
     ASSERT_EQ(installed.size(), 1u);
     const std::string& code = installed.front().code;
     EXPECT_EQ(installed.front().version, CHRONALIGN_PACKAGE_VERSION);
-    EXPECT_EQ(ProductInfo(code, INSTALLPROPERTY_INSTALLEDPRODUCTNAME), "Velmora Chronalign");
-    EXPECT_EQ(ProductInfo(code, INSTALLPROPERTY_PUBLISHER), "Velmora");
+    EXPECT_EQ(ProductInfo(code, INSTALLPROPERTY_INSTALLEDPRODUCTNAME),
+              chronalign::identity::kProductName);
+    EXPECT_EQ(ProductInfo(code, INSTALLPROPERTY_PUBLISHER), chronalign::identity::kMaker);
     EXPECT_TRUE(Exists(ProductInfo(code, INSTALLPROPERTY_PRODUCTICON)));
 
     ASSERT_FALSE(KeyExists(HKEY_CURRENT_USER, kSettingsKey));

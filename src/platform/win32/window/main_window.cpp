@@ -3,6 +3,7 @@
 #include <commctrl.h>
 #include <windowsx.h>
 
+#include "base/identity.h"
 #include "platform/win32/window/controls.h"
 #include "platform/win32/window/dpi.h"
 #include "platform/win32/window/ui_state.h"
@@ -16,7 +17,7 @@ namespace {
 
 using platform::Control;
 
-constexpr const char* kClassName = "ChronalignMain";
+constexpr const char* kClassName = chronalign::identity::kWindowClass;
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
 constexpr DWORD kExStyle = 0;
 constexpr int kUnloadByUser = 0;
