@@ -16,10 +16,13 @@ set(CHRONALIGN_PIPE_NAME "\\\\.\\pipe\\${CHRONALIGN_SERVICE_NAME}")
 set(CHRONALIGN_RUN_VALUE ${CHRONALIGN_MAKER}${CHRONALIGN_TITLE})
 set(CHRONALIGN_INSTANCE_MUTEX "Local\\${CHRONALIGN_MAKER}.${CHRONALIGN_TITLE}.Instance")
 set(CHRONALIGN_WINDOW_CLASS ${CHRONALIGN_TITLE}Main)
-# Below HKEY_CURRENT_USER the settings store keeps each application's sections here; below
-# HKEY_LOCAL_MACHINE the machine-wide values of this one live at the key of its name.
+# Below HKEY_CURRENT_USER the settings store keeps each application's sections here, the
+# program's own in one section of the application of its name; below HKEY_LOCAL_MACHINE the
+# machine-wide values live at the key of that name.
 set(CHRONALIGN_SETTINGS_ROOT "Software\\${CHRONALIGN_MAKER}")
 set(CHRONALIGN_SETTINGS_KEY "${CHRONALIGN_SETTINGS_ROOT}\\${CHRONALIGN_TITLE}")
+set(CHRONALIGN_SETTINGS_SECTION General)
+set(CHRONALIGN_USER_SETTINGS_KEY "${CHRONALIGN_SETTINGS_KEY}\\${CHRONALIGN_SETTINGS_SECTION}")
 
 # The version resource's four numbers are major, minor, 0 and the revision; its text shows the
 # minor with two digits and the revision with four ("1.00.0058").
@@ -47,7 +50,7 @@ set(CHRONALIGN_VERSION_NUMBERS
 # C string literals of the texts for the header.
 foreach(name MAKER MAKER_CAPS TITLE PRODUCT_NAME PROGRAM_FILE SERVICE_FILE SERVICE_DESCRIPTION
     SERVICE_DISPLAY_NAME SERVICE_NAME PIPE_NAME RUN_VALUE INSTANCE_MUTEX WINDOW_CLASS
-    SETTINGS_ROOT SETTINGS_KEY HOME_PAGE MAKERS_TIME_PAGE VERSION_TEXT)
+    SETTINGS_ROOT SETTINGS_KEY SETTINGS_SECTION USER_SETTINGS_KEY HOME_PAGE MAKERS_TIME_PAGE VERSION_TEXT)
   string(REPLACE "\\" "\\\\" escaped "${CHRONALIGN_${name}}")
   set(CHRONALIGN_${name}_LITERAL "\"${escaped}\"")
 endforeach()

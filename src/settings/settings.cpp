@@ -21,7 +21,7 @@ namespace {
 using platform::Control;
 
 constexpr const char* kApplication = identity::kSettingsApplication;
-constexpr const char* kSection = "General";
+constexpr const char* kSection = identity::kSettingsSection;
 constexpr const char* kRunSubKey = R"(Software\Microsoft\Windows\CurrentVersion\Run)";
 
 // The minutes of the offset list's entries, by index.

@@ -33,7 +33,8 @@ std::string MachineTimePage() {
 
 std::string TimePageAddress() {
     // An empty text is what an installer leaves when it was given no address: it names no page.
-    if (std::string user = ReadSetting(identity::kSettingsApplication, "General", kValueName, "");
+    if (std::string user =
+            ReadSetting(identity::kSettingsApplication, identity::kSettingsSection, kValueName, "");
         !user.empty())
         return user;
     return MachineTimePageAddress();

@@ -12,7 +12,7 @@
 
 namespace e2e {
 
-inline constexpr const char* kSettingsKey = "Software\\Velmora\\Chronalign\\General";
+inline constexpr const char* kSettingsKey = chronalign::identity::kUserSettingsKey;
 inline constexpr const char* kRunKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 inline constexpr const char* kRunValue = chronalign::identity::kRunValueName;
 

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "base/identity.h"
 #include "reset_fakes.h"
 #include "ui/frm_main.h"
 
@@ -263,7 +264,7 @@ TEST_F(CheckSyncTest, AClickWaitingInTheQueueRunsInsideThePump) {
 TEST_F(CheckSyncTest, TheTimePageAddressComesFromTheStoreWhenSet) {
     fake::Serve(PageOffBy(0));
     CheckOrSynchronize(true, false);
-    EXPECT_EQ(fake::Internet().urls, (Texts{"http://time.velmora.example/cgi-bin/timer.pl"}));
+    EXPECT_EQ(fake::Internet().urls, (Texts{identity::kMakersTimePage}));
 
     fake::PutString(fake::kStoreKey, "TimePage", "https://127.0.0.1:8443/own/time");
     fake::Serve(PageOffBy(0));

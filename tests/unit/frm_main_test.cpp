@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "app/start_program.h"
+#include "base/identity.h"
 #include "reset_fakes.h"
 #include "ui/design.h"
 #include "ui/frm_main.h"
@@ -269,7 +270,7 @@ TEST_F(FrmMainTest, LinksOpenTheReadmeAndTheHomePage) {
     const auto& calls = fake::Shell().executeCalls;
     ASSERT_EQ(calls.size(), 2u);
     EXPECT_EQ(calls[0].file, R"(E:\readme.txt)");
-    EXPECT_EQ(calls[1].file, "http://www.velmora.example");
+    EXPECT_EQ(calls[1].file, identity::kHomePage);
     for (const auto& c : calls) {
         EXPECT_EQ(c.owner, 0u);
         EXPECT_EQ(c.operation, "Open");

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "base/identity.h"
 #include "reset_fakes.h"
 #include "service/messages.h"
 #include "settings/time_page.h"
@@ -19,8 +20,6 @@ using service::DecodeReply;
 using service::DecodeRequest;
 using service::EncodeReply;
 using service::EncodeRequest;
-
-constexpr const char* kMachineKey = R"(HKLM\Software\Velmora\Chronalign)";
 
 std::string Page(const platform::SystemTime& t) {
     char text[160];
@@ -90,10 +89,10 @@ class TimeServiceTest : public fake::FakePlatformTest {
 
 TEST_F(TimeServiceTest, ReadsOnlyTheMachineWideTimePage) {
     fake::PutString(fake::kStoreKey, "TimePage", "http://user.example/");
-    EXPECT_EQ(MachineTimePageAddress(), "http://time.velmora.example/cgi-bin/timer.pl");
-    fake::PutString(kMachineKey, "TimePage", "");
-    EXPECT_EQ(MachineTimePageAddress(), "http://time.velmora.example/cgi-bin/timer.pl");
-    fake::PutString(kMachineKey, "TimePage", "http://machine.example/t");
+    EXPECT_EQ(MachineTimePageAddress(), identity::kMakersTimePage);
+    fake::PutString(fake::kMachineKey, "TimePage", "");
+    EXPECT_EQ(MachineTimePageAddress(), identity::kMakersTimePage);
+    fake::PutString(fake::kMachineKey, "TimePage", "http://machine.example/t");
     ASSERT_TRUE(service_.Serve(EncodeRequest(0), "PC\\ann"));
     EXPECT_EQ(fetched, std::vector<std::string>{"http://machine.example/t"});
     EXPECT_EQ(fake::OpenHandleCount(), 0u);
@@ -117,9 +116,9 @@ TEST_F(TimeServiceTest, SetsTheClockAndWritesWhoAskedWithTheOldAndNewTime) {
     EXPECT_EQ(reply->written, fake::DateTime(2026, 12, 7, 12, 0, 5, 250));  // the offset applied
     EXPECT_EQ(answer->audit->kind, service::AuditKind::Information);
     EXPECT_EQ(answer->audit->text,
-              "The system clock was set from 2026-12-07 12:00:00.250 UTC to 2026-12-07 "
-              "12:00:05.250 UTC; asked by PC\\ann, time page "
-              "http://time.velmora.example/cgi-bin/timer.pl, offset 60 minutes.");
+              std::string("The system clock was set from 2026-12-07 12:00:00.250 UTC to "
+                          "2026-12-07 12:00:05.250 UTC; asked by PC\\ann, time page ") +
+                  identity::kMakersTimePage + ", offset 60 minutes.");
 }
 
 TEST_F(TimeServiceTest, ReportsARefusalAndAPageWithoutTime) {

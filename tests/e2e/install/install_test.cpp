@@ -20,9 +20,10 @@ namespace {
 
 using platform::Control;
 
-constexpr const char* kMachineKey = "Software\\Velmora\\Chronalign";
-constexpr const char* kEventSourceKey =
-    "SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application\\VelmoraChronalign";
+constexpr const char* kMachineKey = chronalign::identity::kSettingsKey;
+const std::string kEventSourceKey =
+    std::string("SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application\\") +
+    chronalign::identity::kServiceName;
 constexpr DWORD kMsiexecMs = 120'000;
 constexpr auto kFirstStartTimeout = 60s;
 
@@ -78,7 +79,8 @@ std::string FolderOf(int csidl) {
 }
 
 std::string InstallFolder() {
-    return FolderOf(CSIDL_PROGRAM_FILES) + "\\Velmora\\Chronalign\\";
+    return FolderOf(CSIDL_PROGRAM_FILES) + "\\" + chronalign::identity::kMaker + "\\" +
+           chronalign::identity::kTitle + "\\";
 }
 
 bool Exists(const std::string& path) {
@@ -147,9 +149,9 @@ class InstallerTest : public ProgramTest {
 
     static void ExpectNothingLeft() {
         EXPECT_TRUE(InstalledVersions().empty());
-        EXPECT_FALSE(Exists(FolderOf(CSIDL_PROGRAM_FILES) + "\\Velmora"));
+        EXPECT_FALSE(Exists(FolderOf(CSIDL_PROGRAM_FILES) + "\\" + chronalign::identity::kMaker));
         EXPECT_TRUE(Shortcuts().empty());
-        EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, "Software\\Velmora"));
+        EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, chronalign::identity::kSettingsRoot));
         EXPECT_EQ(TextAt(HKEY_LOCAL_MACHINE, kRunKey, kRunValue), std::nullopt);
         EXPECT_EQ(TextAt(HKEY_CURRENT_USER, kRunKey, kRunValue), std::nullopt);
         EXPECT_EQ(testsupport::ServiceState(), 0u) << "the time service is still registered";
@@ -160,7 +162,7 @@ class InstallerTest : public ProgramTest {
     static void ExpectTimeServiceRunning() {
         EXPECT_TRUE(
             WaitUntil([] { return testsupport::ServiceState() == SERVICE_RUNNING; }, kUiTimeout));
-        EXPECT_EQ(TextAt(HKEY_LOCAL_MACHINE, kEventSourceKey, "EventMessageFile"),
+        EXPECT_EQ(TextAt(HKEY_LOCAL_MACHINE, kEventSourceKey.c_str(), "EventMessageFile"),
                   InstallFolder() + "ChronalignService.exe");
     }
 };
