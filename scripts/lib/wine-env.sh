@@ -9,6 +9,9 @@ export WINEDEBUG=-all
 # No Mono or Gecko installers: nothing here needs .NET or an HTML engine. No menu entries on the
 # host for what an installer puts into a prefix's Start menu.
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+# Wine's WinINet lets the host's proxy variables override the prefix's Internet settings; the
+# prefix's settings are what the program and the tests see.
+unset http_proxy HTTP_PROXY https_proxy HTTPS_PROXY no_proxy NO_PROXY
 
 started_xvfb=""
 

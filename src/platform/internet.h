@@ -19,11 +19,13 @@ InternetHandle InternetOpenUrlA(InternetHandle internet, const char* url, const 
                                 std::uint32_t headersLength, std::uint32_t flags,
                                 std::uintptr_t context);
 
-// Gives the Internet handle the user's own proxy configuration, the one their browser uses:
-// direct when there is none, else the named proxy with its bypass list, the configuration
-// script or automatic detection. Only the handle changes, never the user's settings; a handle
-// that cannot take a proxy of its own is left as it was opened. Returns false then.
-bool InternetUseSystemProxy(InternetHandle internet);
+// Gives the download the user's own proxy configuration, the one their browser uses: direct
+// when there is none, else the named proxy with its bypass list, the configuration script or
+// automatic detection. Never changes the user's settings. Returns the Internet handle to use
+// from here on: the given one with the configuration set on it, or, where WinINet gives no
+// handle a proxy of its own, a new handle for the same agent opened with the user's
+// configuration, the given one closed. Never 0: when neither works, the given handle stays.
+InternetHandle InternetUseSystemProxy(InternetHandle internet, const char* agent);
 
 // Sets the connect, send and receive time-outs of an Internet handle, in milliseconds, and
 // keeps connection retries low. Returns false when the handle refused any of them.

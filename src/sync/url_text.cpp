@@ -91,7 +91,7 @@ std::string GetUrlText(const std::string& url) {
     hInternet = platform::InternetOpenA(kAgent, platform::kInternetOpenTypeProxy, "", "", 0);
     if (hInternet == 0)
         return {};
-    platform::InternetUseSystemProxy(hInternet);
+    hInternet = platform::InternetUseSystemProxy(hInternet, kAgent);
     platform::InternetSetTimeouts(hInternet, kTimeoutMs);
 
     // Past the deadline the watchdog ends the blocked call; what was read by then is the result.

@@ -91,9 +91,13 @@ InternetHandle InternetOpenUrlA(InternetHandle internet, const char* url, const 
     return h;
 }
 
-bool InternetUseSystemProxy(InternetHandle internet) {
-    fake::Record("InternetUseSystemProxy " + std::to_string(internet));
-    return fake::Handles().contains(internet);
+InternetHandle InternetUseSystemProxy(InternetHandle internet, const char* agent) {
+    fake::Record("InternetUseSystemProxy " + std::to_string(internet) + " " + fake::Quote(agent));
+    if (!fake::Internet().proxyReopens || fake::Handles().erase(internet) == 0)
+        return internet;
+    const InternetHandle h = fake::NextHandle()++;
+    fake::Handles()[h] = std::nullopt;
+    return h;
 }
 
 bool InternetSetTimeouts(InternetHandle internet, std::uint32_t milliseconds) {

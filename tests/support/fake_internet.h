@@ -20,6 +20,7 @@ struct Download {
 
 struct InternetState {
     bool openFails = false;          // InternetOpenA returns 0
+    bool proxyReopens = false;       // the proxy comes with a new Internet handle
     std::deque<Download> downloads;  // none left: the URL cannot be opened
     std::vector<std::string> agents, urls;
     int opens = 0;        // InternetOpenUrlA calls

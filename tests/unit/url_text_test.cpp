@@ -50,7 +50,7 @@ TEST_F(UrlTextTest, MakesTheFourCallsWithTheirArgumentsInOrder) {
     EXPECT_EQ(GetUrlText(kUrl), Body(300));
     EXPECT_THAT(fake::Log(),
                 ElementsAre("InternetOpenA \"ZQandWinInet/1.0\" 3 \"\" \"\" 0",
-                            "InternetUseSystemProxy " + kInternet,
+                            "InternetUseSystemProxy " + kInternet + " \"ZQandWinInet/1.0\"",
                             "InternetSetTimeouts " + kInternet + " 10000",
                             "InternetArmDeadline " + kInternet,
                             "InternetOpenUrlA " + kInternet + " \"" + kUrl + "\" \"\" 0 " +
@@ -63,6 +63,18 @@ TEST_F(UrlTextTest, MakesTheFourCallsWithTheirArgumentsInOrder) {
     // The whole download's deadline counts from the call, of which hardly any time has passed.
     EXPECT_LE(fake::Internet().deadlineMs, 20000u);
     EXPECT_GT(fake::Internet().deadlineMs, 15000u);
+    EXPECT_EQ(fake::Internet().openHandles, 0);
+}
+
+TEST_F(UrlTextTest, AHandleThatCameWithTheProxyIsTheOneUsedAndClosed) {
+    fake::Internet().proxyReopens = true;
+    fake::Serve(Body(10));
+    EXPECT_EQ(GetUrlText(kUrl), Body(10));
+    const std::string replaced = "257", request = "258";
+    EXPECT_THAT(fake::LogOf("InternetOpenUrlA "),
+                ElementsAre(::testing::StartsWith("InternetOpenUrlA " + replaced + " ")));
+    EXPECT_THAT(fake::LogOf("InternetCloseHandle "),
+                ElementsAre("InternetCloseHandle " + request, "InternetCloseHandle " + replaced));
     EXPECT_EQ(fake::Internet().openHandles, 0);
 }
 

@@ -1,4 +1,4 @@
-// The user's proxy configuration on one Internet handle.
+// The user's proxy configuration for one download.
 //
 // The handle is opened for named-proxy access with an empty proxy name, which Windows would take
 // as a proxy called "". So the handle is first made direct with INTERNET_OPTION_PROXY, which
@@ -10,8 +10,10 @@
 //
 // A WinINet that refuses INTERNET_OPTION_PROXY on a handle has no proxy per handle: Wine's is
 // one, and it writes per-connection options "set on a handle" into the user's own settings
-// instead (replacing the proxy server with its http_proxy variable, among other things). Such a
-// handle keeps what InternetOpenA gave it, and the user's settings are never touched.
+// instead (replacing the proxy server with its http_proxy variable, among other things), so
+// none are set there. Such a WinINet takes the user's configuration only when a handle is
+// opened with INTERNET_OPEN_TYPE_PRECONFIG, so the download gets a handle opened that way in
+// place of its own.
 #include <windows.h>
 #include <wininet.h>
 
@@ -57,10 +59,16 @@ void FreeTexts(Options& options) {
 
 }  // namespace
 
-bool InternetUseSystemProxy(InternetHandle internet) {
+InternetHandle InternetUseSystemProxy(InternetHandle internet, const char* agent) {
     const HINTERNET h = reinterpret_cast<HINTERNET>(internet);
-    if (!MakeDirect(h))
-        return false;
+    if (!MakeDirect(h)) {
+        const HINTERNET preconfigured =
+            ::InternetOpenA(agent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
+        if (preconfigured == nullptr)
+            return internet;
+        ::InternetCloseHandle(h);
+        return reinterpret_cast<InternetHandle>(preconfigured);
+    }
     Options options;
     // The connection type as the user chose it; only an older WinINet lacks the _UI form. The
     // plain form is what a set takes.
@@ -71,17 +79,16 @@ bool InternetUseSystemProxy(InternetHandle internet) {
     }
     if (!read) {
         FreeTexts(options);
-        return true;  // nothing to read: direct it stays
+        return internet;  // nothing to read: direct it stays
     }
     options[0].dwOption = INTERNET_PER_CONN_FLAGS;
     INTERNET_PER_CONN_OPTION_LISTA list{};
     list.dwSize = sizeof list;
     list.dwOptionCount = static_cast<DWORD>(options.size());
     list.pOptions = options.data();
-    const bool ok =
-        ::InternetSetOptionA(h, INTERNET_OPTION_PER_CONNECTION_OPTION, &list, sizeof list) != FALSE;
+    ::InternetSetOptionA(h, INTERNET_OPTION_PER_CONNECTION_OPTION, &list, sizeof list);
     FreeTexts(options);
-    return ok;
+    return internet;
 }
 
 }  // namespace platform
