@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "app/check_sync.h"
+#include "base/identity.h"
 #include "fake_window.h"
 #include "http_server.h"
 #include "service_control.h"
@@ -54,7 +55,9 @@ int main() {
     testsupport::HttpServer page([](const testsupport::HttpRequest&) { return Page(); });
     if (testsupport::ServiceState() != SERVICE_RUNNING ||
         !testsupport::SetMachineTimePage(page.Url("/t")) ||
-        !chronalign::WriteSetting("Chronalign", "General", "TimePage", page.Url("/t"))) {
+        !chronalign::WriteSetting(chronalign::identity::kSettingsApplication,
+                                  chronalign::identity::kSettingsSection, "TimePage",
+                                  page.Url("/t"))) {
         std::printf("The time service must be installed and running.\n");
         return 1;
     }

@@ -2,6 +2,7 @@
 #   -DWIXL= -DMSIINFO= -DMSIBUILD=   the msitools programs
 #   -DSOURCE= -DOUTPUT=              Chronalign.wxs and the package to write
 #   -DVERSION= -DPRODUCT_CODE= -DUPGRADE_CODE= -DPROGRAM= -DREADME= -DICON= [-DSERVICE=]
+#   -DMAKER= -DTITLE= -DPRODUCT_NAME= -DSETTINGS_KEY= -DRUN_VALUE= -DHOME_PAGE=   its identity
 # Every path is absolute. A failed build leaves no package behind, so the next build tries again.
 
 macro(fail message)
@@ -20,7 +21,9 @@ from_root(program "${PROGRAM}")
 from_root(readme "${README}")
 from_root(icon "${ICON}")
 set(defines -D Version=${VERSION} -D ProductCode=${PRODUCT_CODE} -D UpgradeCode=${UPGRADE_CODE}
-  -D ProgramExe=${program} -D Readme=${readme} -D Icon=${icon})
+  -D ProgramExe=${program} -D Readme=${readme} -D Icon=${icon}
+  -D Maker=${MAKER} -D Title=${TITLE} -D ProductName=${PRODUCT_NAME} -D SettingsKey=${SETTINGS_KEY}
+  -D RunValue=${RUN_VALUE} -D HomePage=${HOME_PAGE})
 if(SERVICE)
   from_root(service "${SERVICE}")
   list(APPEND defines -D ServiceExe=${service})

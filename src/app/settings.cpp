@@ -7,6 +7,7 @@
 #include "app/run_step.h"
 #include "app/start_program.h"
 #include "base/convert.h"
+#include "base/identity.h"
 #include "platform/window.h"
 #include "settings/run_entry.h"
 #include "settings/store.h"
@@ -18,10 +19,9 @@ namespace {
 
 using platform::Control;
 
-constexpr const char* kApplication = "Chronalign";
-constexpr const char* kSection = "General";
+constexpr const char* kApplication = identity::kSettingsApplication;
+constexpr const char* kSection = identity::kSettingsSection;
 constexpr const char* kRunSubKey = R"(Software\Microsoft\Windows\CurrentVersion\Run)";
-constexpr const char* kRunValueName = "VelmoraChronalign";
 
 constexpr int kNeutralIndex = 2;
 
@@ -68,12 +68,12 @@ void LoadOffset() {
 
 // Quoted, so that a folder with blanks cannot be read as a shorter program with arguments.
 std::string RunCommand() {
-    return "\"" + AppFolder + "Chronalign.exe\"";
+    return "\"" + AppFolder + identity::kProgramFile + "\"";
 }
 
 void WriteRunEntry() {
     const bool autoRun = platform::GetValue(Control::chkAutoRun) == 1;
-    SetRunValue(kRunSubKey, kRunValueName, autoRun ? RunCommand() : std::string(),
+    SetRunValue(kRunSubKey, identity::kRunValueName, autoRun ? RunCommand() : std::string(),
                 platform::kRegSz);
 }
 

@@ -8,9 +8,6 @@
 
 namespace platform {
 
-// The service's pipe, where the program's requests and the service's replies meet.
-inline constexpr const char* kTimeServicePipe = "\\\\.\\pipe\\VelmoraChronalign";
-
 // More than any reply the service sends, so that a reply too long reaches the caller whole and
 // is seen to be wrong there.
 inline constexpr std::size_t kTimeServiceReplyRoom = 48;

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "base/identity.h"
 #include "platform/registry.h"
 #include "settings/reg_key.h"
 
@@ -26,7 +27,8 @@ bool IsAddress(std::string_view application, std::string_view section, std::stri
 }
 
 std::string KeyPath(std::string_view application, std::string_view section) {
-    return "Software\\Velmora\\" + std::string(application) + "\\" + std::string(section);
+    return std::string(identity::kSettingsRoot) + "\\" + std::string(application) + "\\" +
+           std::string(section);
 }
 
 // A REG_SZ as stored carries its NUL; one written by another program may carry several or none.

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "base/identity.h"
 #include "platform/registry.h"
 #include "settings/reg_key.h"
 #include "settings/store.h"
@@ -10,15 +11,13 @@ namespace chronalign {
 
 namespace {
 
-constexpr const char* kMakersTimePage = "http://time.velmora.example/cgi-bin/timer.pl";
-constexpr const char* kMachineKey = R"(Software\Velmora\Chronalign)";
 constexpr const char* kValueName = "TimePage";
 
 // The machine-wide text, or empty when it is missing, unreadable or not a text. Asks for read
 // access alone: every user may read the machine's key, only administrators may change it.
 std::string MachineTimePage() {
     RegKeyHolder key;
-    if (platform::RegOpenKeyExA(platform::kHkeyLocalMachine, kMachineKey, 0,
+    if (platform::RegOpenKeyExA(platform::kHkeyLocalMachine, identity::kSettingsKey, 0,
                                 platform::kKeyQueryValue, key.Receive()) != platform::kErrorSuccess)
         return {};
     std::uint32_t type = 0;
@@ -34,7 +33,9 @@ std::string MachineTimePage() {
 
 std::string TimePageAddress() {
     // An empty text is what an installer leaves when it was given no address: it names no page.
-    if (std::string user = ReadSetting("Chronalign", "General", kValueName, ""); !user.empty())
+    if (std::string user =
+            ReadSetting(identity::kSettingsApplication, identity::kSettingsSection, kValueName, "");
+        !user.empty())
         return user;
     return MachineTimePageAddress();
 }
@@ -42,7 +43,7 @@ std::string TimePageAddress() {
 std::string MachineTimePageAddress() {
     if (std::string machine = MachineTimePage(); !machine.empty())
         return machine;
-    return kMakersTimePage;
+    return identity::kMakersTimePage;
 }
 
 }  // namespace chronalign

@@ -16,7 +16,7 @@ constexpr const char* kAgent = "ZQandWinInet/1.0";
 constexpr std::size_t kChunk = 1024;
 // Neither a silent server nor an endless body may hold the window for good or fill memory.
 constexpr std::uint32_t kTimeoutMs = 10'000;
-constexpr std::size_t kMostBytes = 64 * 1024;
+constexpr std::size_t kMostBytes = std::size_t{64} * 1024;
 // The whole download, from the call to its return. Twice the time-out: a connection that takes
 // its full time-out to be made and then its full time-out for the first answer still gets its
 // page, and a healthy time page (a few hundred bytes) arrives in well under a second even through

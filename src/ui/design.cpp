@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "base/identity.h"
+
 namespace chronalign {
 
 using platform::Control;
@@ -17,7 +19,7 @@ constexpr FontDesign kLink{9.75, 400, false, true};
 
 }  // namespace
 
-const FormDesign kFrmMainForm{"Chronalign", 7500, 4605, kColorWhite, 50, 250};
+const FormDesign kFrmMainForm{identity::kTitle, 7500, 4605, kColorWhite, 50, 250};
 
 const std::array<Control, 2> kLinkLabels{Control::lblWebsite, Control::lblReadme};
 
@@ -35,7 +37,7 @@ const std::array<ControlDesign, platform::kControlCount> kFrmMainControls{{
       3690, 3060, 1575,  345, false, kBold975,     kNoColor,     kNoColor,              true,  true,  true,  false, 6},
     {Control::Label4,         "Label4",         ControlKind::Label,        "Local Time:",
       2580, 3120, 1005,  285, false, kNormal825,   kNoColor,     kNoColor,              true,  false, false, false, 5},
-    {Control::Label2,         "Label2",         ControlKind::Label,        "VELMORA Chronalign",
+    {Control::Label2,         "Label2",         ControlKind::Label,        identity::kBanner,
        120,  330, 4365,  375, false, kTitle,       kColorBlue,   kColorWindowBackground, false, false, false, false, 4},
     {Control::Image1,         "Image1",         ControlKind::Image,        "",
       4530,    0, 2655, 1290, false, kDefaultFont, kNoColor,     kNoColor,              false, false, false, false, std::nullopt},

@@ -1,9 +1,11 @@
 // The two link labels: blue, red under the mouse, blue again over the bare window.
 #pragma once
 
+#include "base/identity.h"
+
 namespace chronalign {
 
-inline constexpr const char* kHomePage = "http://www.velmora.example";
+inline constexpr const char* kHomePage = identity::kHomePage;
 
 // Both link labels back to their normal blue.
 void ResetLinkColors();

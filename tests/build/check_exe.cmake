@@ -1,6 +1,7 @@
 # Checks what the program is as a file: a 32-bit Windows GUI executable that needs nothing but
 # the DLLs every Windows has, and carries its version, icon, picture and manifest.
-# Run as: cmake -DOBJDUMP=... -DWINDRES=... -DEXE=... -P check_exe.cmake
+# Run as: cmake -DOBJDUMP=... -DWINDRES=... -DEXE=... -DVERSION_NUMBERS=... -DVERSION_TEXT=...
+#   -DPRODUCT_NAME=... -DMAKER=... -P check_exe.cmake
 include(${CMAKE_CURRENT_LIST_DIR}/system_dlls.cmake)
 
 execute_process(COMMAND ${OBJDUMP} -f -p ${EXE} OUTPUT_VARIABLE dump RESULT_VARIABLE failed)
@@ -22,9 +23,9 @@ if(failed)
   message(FATAL_ERROR "cannot read the resources of ${EXE}")
 endif()
 foreach(expected
-    "FILEVERSION 1, 0, 0, 58" "PRODUCTVERSION 1, 0, 0, 58"
-    "VALUE \"ProductName\", \"Velmora Chronalign\"" "VALUE \"CompanyName\", \"Velmora\""
-    "VALUE \"FileVersion\", \"1.00.0058\"" "VALUE \"ProductVersion\", \"1.00.0058\""
+    "FILEVERSION ${VERSION_NUMBERS}" "PRODUCTVERSION ${VERSION_NUMBERS}"
+    "VALUE \"ProductName\", \"${PRODUCT_NAME}\"" "VALUE \"CompanyName\", \"${MAKER}\""
+    "VALUE \"FileVersion\", \"${VERSION_TEXT}\"" "VALUE \"ProductVersion\", \"${VERSION_TEXT}\""
     "1 14 /* RT_GROUP_ICON */" "2 2 /* RT_BITMAP */" "/* RT_MANIFEST */")
   string(FIND "${resources}" "${expected}" at)
   if(at EQUAL -1)

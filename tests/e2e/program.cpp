@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "base/identity.h"
 #include "wait.h"
 #include "wine_path.h"
 
@@ -10,7 +11,7 @@ namespace e2e {
 
 namespace {
 
-constexpr const char* kMainClass = "ChronalignMain";
+constexpr const char* kMainClass = chronalign::identity::kWindowClass;
 
 struct WindowQuery {
     DWORD processId = 0;  // 0: any process

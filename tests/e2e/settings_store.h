@@ -8,11 +8,13 @@
 #include <string>
 #include <vector>
 
+#include "base/identity.h"
+
 namespace e2e {
 
-inline constexpr const char* kSettingsKey = "Software\\Velmora\\Chronalign\\General";
+inline constexpr const char* kSettingsKey = chronalign::identity::kUserSettingsKey;
 inline constexpr const char* kRunKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
-inline constexpr const char* kRunValue = "VelmoraChronalign";
+inline constexpr const char* kRunValue = chronalign::identity::kRunValueName;
 
 struct StoredValue {
     DWORD type = REG_NONE;

@@ -2,6 +2,7 @@
 
 #include <shellapi.h>
 
+#include "base/identity.h"
 #include "program.h"
 #include "wait.h"
 #include "window_probe.h"
@@ -12,7 +13,7 @@ namespace {
 
 constexpr const char* kMenuClass = "#32768";
 constexpr const char* kDialogClass = "#32770";
-constexpr const char* kBoxTitle = "Chronalign";
+constexpr const char* kBoxTitle = chronalign::identity::kTitle;
 constexpr int kMessageBoxTextId = 0xFFFF;  // the static control that holds the box's text
 constexpr UINT kIconId = 1;
 

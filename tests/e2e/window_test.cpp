@@ -2,6 +2,8 @@
 // version line, a check against the time page, and the one instance.
 #include <regex>
 
+#include "app/version_line.h"
+#include "base/identity.h"
 #include "program_test.h"
 #include "screenshot.h"
 #include "wine_path.h"
@@ -20,9 +22,12 @@ TEST_F(ProgramTest, AFirstRunShowsTheWindowAndTheClock) {
     Program program;
     HWND window = ShownWindow(program);
     ASSERT_NE(window, nullptr);
-    EXPECT_EQ(TextOf(window), "Chronalign");
+    EXPECT_EQ(TextOf(window), chronalign::identity::kTitle);
     EXPECT_TRUE(WaitForText(window, Control::lblInfo, "Ready.")) << Text(window, Control::lblInfo);
-    EXPECT_EQ(Text(window, Control::lblVersion), "Version 1.0 Build 58");
+    namespace identity = chronalign::identity;
+    EXPECT_EQ(Text(window, Control::lblVersion),
+              chronalign::VersionLine(
+                  {identity::kVersionMajor, identity::kVersionMinor, identity::kVersionRevision}));
 
     // The label starts as "#" and the timer turns it into the local time, second by second.
     std::string first;

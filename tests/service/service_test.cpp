@@ -16,6 +16,7 @@
 #include <optional>
 #include <string>
 
+#include "base/identity.h"
 #include "http_server.h"
 #include "platform/time_service.h"
 #include "platform/win32/handle.h"
@@ -85,7 +86,7 @@ DWORD RunService(const char* argument) {
 class RawClient {
   public:
     RawClient()
-        : pipe_(::CreateFileA(platform::kTimeServicePipe, GENERIC_READ | FILE_WRITE_DATA, 0,
+        : pipe_(::CreateFileA(chronalign::identity::kPipeName, GENERIC_READ | FILE_WRITE_DATA, 0,
                               nullptr, OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr)) {}
     bool connected() const { return static_cast<bool>(pipe_); }
     void Send(const std::string& bytes) {
@@ -157,7 +158,7 @@ TEST_F(TimeServiceTest, IsRegisteredToStartAutomaticallyAsLocalService) {
     auto* config = reinterpret_cast<QUERY_SERVICE_CONFIGA*>(buffer);
     DWORD size = 0;
     ASSERT_TRUE(::QueryServiceConfigA(service, config, sizeof buffer, &size));
-    EXPECT_STREQ(config->lpDisplayName, "Velmora Chronalign Time Service");
+    EXPECT_STREQ(config->lpDisplayName, chronalign::identity::kServiceDisplayName);
     EXPECT_EQ(config->dwStartType, static_cast<DWORD>(SERVICE_AUTO_START));
     EXPECT_EQ(config->dwServiceType, static_cast<DWORD>(SERVICE_WIN32_OWN_PROCESS));
     EXPECT_STREQ(config->lpServiceStartName, "NT AUTHORITY\\LocalService");

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "base/identity.h"
 #include "platform/registry.h"
 
 namespace fake {
@@ -45,7 +46,9 @@ void ResetRegistry();
 inline constexpr const char* kRunKeyMachine =
     R"(HKLM\Software\Microsoft\Windows\CurrentVersion\Run)";
 inline constexpr const char* kRunKeyUser = R"(HKCU\Software\Microsoft\Windows\CurrentVersion\Run)";
-inline constexpr const char* kStoreKey = R"(HKCU\Software\Velmora\Chronalign\General)";
+inline const std::string kStoreKey =
+    std::string(R"(HKCU\)") + chronalign::identity::kUserSettingsKey;
+inline const std::string kMachineKey = std::string(R"(HKLM\)") + chronalign::identity::kSettingsKey;
 
 // The value, or nothing when the key or the value is missing.
 std::optional<RegValue> ValueAt(const std::string& keyPath, const std::string& valueName);

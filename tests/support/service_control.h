@@ -6,9 +6,11 @@
 
 #include <string>
 
+#include "base/identity.h"
+
 namespace testsupport {
 
-inline constexpr const char* kServiceName = "VelmoraChronalign";
+inline constexpr const char* kServiceName = chronalign::identity::kServiceName;
 
 // The service's current state (SERVICE_RUNNING, ...), or 0 when it is not registered.
 inline DWORD ServiceState() {
@@ -36,7 +38,7 @@ inline bool StartOrStopService(bool start) {
 // The machine-wide "TimePage", which only the service reads.
 inline bool SetMachineTimePage(const std::string& url) {
     HKEY key = nullptr;
-    if (::RegCreateKeyExA(HKEY_LOCAL_MACHINE, R"(Software\Velmora\Chronalign)", 0, nullptr, 0,
+    if (::RegCreateKeyExA(HKEY_LOCAL_MACHINE, chronalign::identity::kSettingsKey, 0, nullptr, 0,
                           KEY_SET_VALUE, nullptr, &key, nullptr) != ERROR_SUCCESS)
         return false;
     const LONG status =

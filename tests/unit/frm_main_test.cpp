@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "app/start_program.h"
+#include "base/identity.h"
 #include "platform/window_design.h"
 #include "platform/window_events.h"
 #include "reset_fakes.h"
@@ -295,7 +296,7 @@ TEST_F(FrmMainTest, LinksOpenTheReadmeAndTheHomePage) {
     const auto& calls = fake::Shell().executeCalls;
     ASSERT_EQ(calls.size(), 2u);
     EXPECT_EQ(calls[0].file, R"(E:\readme.txt)");
-    EXPECT_EQ(calls[1].file, "http://www.velmora.example");
+    EXPECT_EQ(calls[1].file, identity::kHomePage);
     for (const auto& c : calls) {
         EXPECT_EQ(c.owner, 0u);
         EXPECT_EQ(c.operation, "Open");

@@ -33,7 +33,8 @@ year_month_day RandomDay(std::mt19937_64& random) {
     int y = pick(1601, 9998);
     y -= y % kStep[static_cast<std::size_t>(pick(0, 3))];
     const int m = std::array<int, 4>{2, 12, 1, pick(1, 12)}[static_cast<std::size_t>(pick(0, 3))];
-    const year_month_day_last last{year{std::max(y, 1601)}, month_day_last{month(m)}};
+    const year_month_day_last last{year{std::max(y, 1601)},
+                                   month_day_last{month(static_cast<unsigned>(m))}};
     const int lastDay = static_cast<int>(static_cast<unsigned>(last.day()));
     const int d = std::array<int, 4>{1, lastDay, lastDay - 1,
                                      pick(1, lastDay)}[static_cast<std::size_t>(pick(0, 3))];

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/app_folder.h"
+#include "base/identity.h"
 #include "reset_fakes.h"
 
 namespace chronalign {
@@ -32,7 +33,7 @@ class SettingsTest : public fake::FakePlatformTest {
         return fake::StringAt(fake::kStoreKey, key);
     }
     static std::optional<fake::RegValue> RunValue(const char* runKey = fake::kRunKeyMachine) {
-        return fake::ValueAt(runKey, "VelmoraChronalign");
+        return fake::ValueAt(runKey, identity::kRunValueName);
     }
     static fake::ControlState& Of(Control c) { return fake::ControlOf(c); }
 };
@@ -158,7 +159,7 @@ TEST_F(SettingsTest, AnAutoOfFiveIsSavedAsTheClearBoxItLeft) {
 }
 
 TEST_F(SettingsTest, AGrayedAutoRunIsKeptAndEmptiesTheRunEntry) {
-    fake::PutString(fake::kRunKeyMachine, "VelmoraChronalign", "\"C:\\Tools\\Chronalign.exe\"");
+    fake::PutString(fake::kRunKeyMachine, identity::kRunValueName, "\"C:\\Tools\\Chronalign.exe\"");
     Store("AutoRun", "2");
     LoadSettings();
     SaveSettings();
@@ -203,7 +204,7 @@ TEST_F(SettingsTest, ASaveWritesTheFourKeysThenTheRunEntryInOrder) {
     std::vector<std::string> names;
     for (const auto& call : fake::Registry().setCalls) names.push_back(call.valueName);
     EXPECT_EQ(names, (std::vector<std::string>{"Interval", "Auto", "AutoRun", "Offset",
-                                               "VelmoraChronalign"}));
+                                               identity::kRunValueName}));
     EXPECT_EQ(fake::Window().doEvents, 0);
     EXPECT_EQ(fake::OpenHandleCount(), 0u);
 }

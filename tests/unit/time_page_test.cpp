@@ -2,13 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include "base/identity.h"
 #include "reset_fakes.h"
 
 namespace chronalign {
 namespace {
 
-constexpr const char* kMachineKey = R"(HKLM\Software\Velmora\Chronalign)";
-constexpr const char* kMakers = "http://time.velmora.example/cgi-bin/timer.pl";
+using fake::kMachineKey;
+constexpr const char* kMakers = identity::kMakersTimePage;
 
 using TimePageTest = fake::FakePlatformTest;
 

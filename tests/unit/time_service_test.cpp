@@ -3,10 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
 #include "app/check_sync.h"
+#include "base/identity.h"
 #include "reset_fakes.h"
 #include "settings/time_page.h"
 #include "sync/service_messages.h"
@@ -18,8 +20,6 @@ using service::DecodeReply;
 using service::DecodeRequest;
 using service::EncodeReply;
 using service::EncodeRequest;
-
-constexpr const char* kMachineKey = R"(HKLM\Software\Velmora\Chronalign)";
 
 std::string Page(const platform::SystemTime& t) {
     char text[160];
@@ -45,7 +45,7 @@ std::uint64_t Ticks() {
 }
 
 TEST(ServiceMessages, OnlyTheFiveOffsetsInAWellFormedRequestPass) {
-    for (std::int16_t offset : {-60, -30, 0, 30, 60}) {
+    for (std::int16_t offset : std::initializer_list<std::int16_t>{-60, -30, 0, 30, 60}) {
         const auto request = DecodeRequest(EncodeRequest(offset));
         ASSERT_TRUE(request) << offset;
         EXPECT_EQ(request->offsetMinutes, offset);
@@ -89,10 +89,10 @@ class TimeServiceTest : public fake::FakePlatformTest {
 
 TEST_F(TimeServiceTest, ReadsOnlyTheMachineWideTimePage) {
     fake::PutString(fake::kStoreKey, "TimePage", "http://user.example/");
-    EXPECT_EQ(MachineTimePageAddress(), "http://time.velmora.example/cgi-bin/timer.pl");
-    fake::PutString(kMachineKey, "TimePage", "");
-    EXPECT_EQ(MachineTimePageAddress(), "http://time.velmora.example/cgi-bin/timer.pl");
-    fake::PutString(kMachineKey, "TimePage", "http://machine.example/t");
+    EXPECT_EQ(MachineTimePageAddress(), identity::kMakersTimePage);
+    fake::PutString(fake::kMachineKey, "TimePage", "");
+    EXPECT_EQ(MachineTimePageAddress(), identity::kMakersTimePage);
+    fake::PutString(fake::kMachineKey, "TimePage", "http://machine.example/t");
     ASSERT_TRUE(service_.Serve(EncodeRequest(0), "PC\\ann"));
     EXPECT_EQ(fetched, std::vector<std::string>{"http://machine.example/t"});
     EXPECT_EQ(fake::OpenHandleCount(), 0u);
@@ -116,9 +116,9 @@ TEST_F(TimeServiceTest, SetsTheClockAndWritesWhoAskedWithTheOldAndNewTime) {
     EXPECT_EQ(reply->written, fake::DateTime(2026, 12, 7, 12, 0, 5, 250));  // the offset applied
     EXPECT_EQ(answer->audit->kind, service::AuditKind::Information);
     EXPECT_EQ(answer->audit->text,
-              "The system clock was set from 2026-12-07 12:00:00.250 UTC to 2026-12-07 "
-              "12:00:05.250 UTC; asked by PC\\ann, time page "
-              "http://time.velmora.example/cgi-bin/timer.pl, offset 60 minutes.");
+              std::string("The system clock was set from 2026-12-07 12:00:00.250 UTC to "
+                          "2026-12-07 12:00:05.250 UTC; asked by PC\\ann, time page ") +
+                  identity::kMakersTimePage + ", offset 60 minutes.");
 }
 
 TEST_F(TimeServiceTest, ReportsARefusalAndAPageWithoutTime) {
@@ -185,7 +185,7 @@ TEST_F(ServiceSyncTest, TheServicesOutcomeDrivesTheStatusAndTheSchedule) {
 }
 
 TEST_F(ServiceSyncTest, WithoutAnAnswerOrForOtherOffsetsTheProgramSetsTheClockItself) {
-    for (std::int16_t offset : {0, 45}) {
+    for (std::int16_t offset : std::initializer_list<std::int16_t>{0, 45}) {
         fake::ResetAll();
         OffsetMinutes = offset;
         fake::TimeService().reply = offset == 0 ? std::nullopt : std::optional(EncodeReply({}));

@@ -39,7 +39,7 @@ std::vector<std::string> ReadSizes() {
     return sizes;
 }
 
-std::vector<std::string> Reads(int count) {
+std::vector<std::string> Reads(std::size_t count) {
     return std::vector<std::string>(count, "1024");
 }
 

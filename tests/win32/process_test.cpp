@@ -6,6 +6,7 @@
 #include <string>
 
 #include "app/app_folder.h"
+#include "base/identity.h"
 #include "platform/process.h"
 
 namespace {
@@ -15,7 +16,7 @@ TEST(ProcessWin32Test, OnlyTheFirstClaimOfTheInstanceSucceeds) {
     // The claim is a named object of the session: any later claim finds it held, from this
     // process as from another.
     EXPECT_FALSE(platform::ClaimSingleInstance());
-    HANDLE held = ::OpenMutexA(SYNCHRONIZE, FALSE, "Local\\Velmora.Chronalign.Instance");
+    HANDLE held = ::OpenMutexA(SYNCHRONIZE, FALSE, chronalign::identity::kInstanceMutexName);
     EXPECT_NE(held, nullptr);
     if (held != nullptr)
         ::CloseHandle(held);

@@ -10,6 +10,7 @@
 
 #include "app/settings.h"
 #include "app/start_program.h"
+#include "base/identity.h"
 #include "fake_window.h"
 #include "settings/store.h"
 #include "sync/server_time.h"
@@ -22,8 +23,8 @@ using namespace std::string_literals;
 constexpr const char* kApplication = "ChronalignRegistryTest";
 constexpr const char* kApplicationKey = R"(Software\Velmora\ChronalignRegistryTest)";
 constexpr const char* kRunKey = R"(Software\Microsoft\Windows\CurrentVersion\Run)";
-constexpr const char* kRunValue = "VelmoraChronalign";
-constexpr const char* kStoreKey = R"(Software\Velmora\Chronalign\General)";
+constexpr const char* kRunValue = identity::kRunValueName;
+constexpr const char* kStoreKey = identity::kUserSettingsKey;
 
 struct RawValue {
     DWORD type = 0;

@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "base/identity.h"
 #include "settings/store.h"
 
 namespace chronalign {
@@ -14,12 +15,13 @@ namespace chronalign {
 class TimePageSetting {
   public:
     explicit TimePageSetting(const std::string& url) {
-        ok_ = WriteSetting("Chronalign", "General", "TimePage", url);
+        ok_ = WriteSetting(identity::kSettingsApplication, identity::kSettingsSection, "TimePage",
+                           url);
     }
     ~TimePageSetting() {
         HKEY key = nullptr;
-        if (::RegOpenKeyExA(HKEY_CURRENT_USER, R"(Software\Velmora\Chronalign\General)", 0,
-                            KEY_SET_VALUE, &key) == ERROR_SUCCESS) {
+        if (::RegOpenKeyExA(HKEY_CURRENT_USER, identity::kUserSettingsKey, 0, KEY_SET_VALUE,
+                            &key) == ERROR_SUCCESS) {
             ::RegDeleteValueA(key, "TimePage");
             ::RegCloseKey(key);
         }

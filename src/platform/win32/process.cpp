@@ -3,15 +3,14 @@
 
 #include <windows.h>
 
+#include "base/identity.h"
+
 #include <cwchar>
 #include <vector>
 
 namespace platform {
 
 namespace {
-
-// Per session: each signed-in user may run the program once.
-constexpr const char* kInstanceMutexName = "Local\\Velmora.Chronalign.Instance";
 
 // The running module's own version resource, read where the module lies in memory: the calls
 // that read it from the file by its path fail when the path holds characters that the ANSI code
@@ -63,8 +62,9 @@ std::string VersionText(const wchar_t* name) {
 }  // namespace
 
 bool ClaimSingleInstance() {
-    // Held, never closed: the claim ends with the process.
-    HANDLE mutex = ::CreateMutexA(nullptr, FALSE, kInstanceMutexName);
+    // Held, never closed: the claim ends with the process. Per session: each signed-in user may
+    // run the program once.
+    HANDLE mutex = ::CreateMutexA(nullptr, FALSE, chronalign::identity::kInstanceMutexName);
     const DWORD error = ::GetLastError();
     if (mutex == nullptr)
         return error != ERROR_ACCESS_DENIED;  // denied: another account's instance holds it

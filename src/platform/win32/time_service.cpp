@@ -4,6 +4,7 @@
 
 #include <chrono>
 
+#include "base/identity.h"
 #include "platform/win32/handle.h"
 #include "platform/win32/overlapped.h"
 
@@ -32,7 +33,7 @@ DWORD MillisecondsUntil(Clock::time_point deadline) {
 HANDLE Connect(Clock::time_point deadline) {
     for (;;) {
         HANDLE pipe = ::CreateFileA(
-            platform::kTimeServicePipe, kAccess, 0, nullptr, OPEN_EXISTING,
+            chronalign::identity::kPipeName, kAccess, 0, nullptr, OPEN_EXISTING,
             FILE_FLAG_OVERLAPPED | SECURITY_SQOS_PRESENT | SECURITY_IDENTIFICATION, nullptr);
         if (pipe != INVALID_HANDLE_VALUE || ::GetLastError() != ERROR_PIPE_BUSY)
             return pipe;
@@ -40,7 +41,7 @@ HANDLE Connect(Clock::time_point deadline) {
         if (wait == 0)
             return INVALID_HANDLE_VALUE;
         // Returns at once when the pipe is gone; the next open then says so.
-        ::WaitNamedPipeA(platform::kTimeServicePipe, wait);
+        ::WaitNamedPipeA(chronalign::identity::kPipeName, wait);
     }
 }
 

@@ -10,6 +10,7 @@
 #include <optional>
 #include <vector>
 
+#include "base/identity.h"
 #include "program_test.h"
 #include "service_control.h"
 #include "wine_path.h"
@@ -19,9 +20,10 @@ namespace {
 
 using platform::Control;
 
-constexpr const char* kMachineKey = "Software\\Velmora\\Chronalign";
-constexpr const char* kEventSourceKey =
-    "SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application\\VelmoraChronalign";
+constexpr const char* kMachineKey = chronalign::identity::kSettingsKey;
+const std::string kEventSourceKey =
+    std::string("SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application\\") +
+    chronalign::identity::kServiceName;
 constexpr DWORD kMsiexecMs = 120'000;
 constexpr auto kFirstStartTimeout = 60s;
 
@@ -77,7 +79,8 @@ std::string FolderOf(int csidl) {
 }
 
 std::string InstallFolder() {
-    return FolderOf(CSIDL_PROGRAM_FILES) + "\\Velmora\\Chronalign\\";
+    return FolderOf(CSIDL_PROGRAM_FILES) + "\\" + chronalign::identity::kMaker + "\\" +
+           chronalign::identity::kTitle + "\\";
 }
 
 bool Exists(const std::string& path) {
@@ -146,9 +149,9 @@ class InstallerTest : public ProgramTest {
 
     static void ExpectNothingLeft() {
         EXPECT_TRUE(InstalledVersions().empty());
-        EXPECT_FALSE(Exists(FolderOf(CSIDL_PROGRAM_FILES) + "\\Velmora"));
+        EXPECT_FALSE(Exists(FolderOf(CSIDL_PROGRAM_FILES) + "\\" + chronalign::identity::kMaker));
         EXPECT_TRUE(Shortcuts().empty());
-        EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, "Software\\Velmora"));
+        EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, chronalign::identity::kSettingsRoot));
         EXPECT_EQ(TextAt(HKEY_LOCAL_MACHINE, kRunKey, kRunValue), std::nullopt);
         EXPECT_EQ(TextAt(HKEY_CURRENT_USER, kRunKey, kRunValue), std::nullopt);
         EXPECT_EQ(testsupport::ServiceState(), 0u) << "the time service is still registered";
@@ -157,9 +160,9 @@ class InstallerTest : public ProgramTest {
 
     // The time service from the installed folder, registered and running.
     static void ExpectTimeServiceRunning() {
-        EXPECT_TRUE(WaitUntil([] { return testsupport::ServiceState() == SERVICE_RUNNING; },
-                              kUiTimeout));
-        EXPECT_EQ(TextAt(HKEY_LOCAL_MACHINE, kEventSourceKey, "EventMessageFile"),
+        EXPECT_TRUE(
+            WaitUntil([] { return testsupport::ServiceState() == SERVICE_RUNNING; }, kUiTimeout));
+        EXPECT_EQ(TextAt(HKEY_LOCAL_MACHINE, kEventSourceKey.c_str(), "EventMessageFile"),
                   InstallFolder() + "ChronalignService.exe");
     }
 };
@@ -181,8 +184,9 @@ TEST_F(InstallerTest, InstallsForTheMachineWorksFromThereAndLeavesNothingWhenRem
     ASSERT_EQ(installed.size(), 1u);
     const std::string& code = installed.front().code;
     EXPECT_EQ(installed.front().version, CHRONALIGN_PACKAGE_VERSION);
-    EXPECT_EQ(ProductInfo(code, INSTALLPROPERTY_INSTALLEDPRODUCTNAME), "Velmora Chronalign");
-    EXPECT_EQ(ProductInfo(code, INSTALLPROPERTY_PUBLISHER), "Velmora");
+    EXPECT_EQ(ProductInfo(code, INSTALLPROPERTY_INSTALLEDPRODUCTNAME),
+              chronalign::identity::kProductName);
+    EXPECT_EQ(ProductInfo(code, INSTALLPROPERTY_PUBLISHER), chronalign::identity::kMaker);
     EXPECT_TRUE(Exists(ProductInfo(code, INSTALLPROPERTY_PRODUCTICON)));
 
     ASSERT_FALSE(KeyExists(HKEY_CURRENT_USER, kSettingsKey));

@@ -14,13 +14,18 @@ namespace {
 
 constexpr const char* kAccount = "NT AUTHORITY\\LocalService";
 constexpr const char* kDescription =
-    "Sets the system clock from the time page when a Chronalign user asks for it.";
-constexpr const char* kEventSourceKey =
-    "SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application\\VelmoraChronalign";
+    "Sets the system clock from the time page when a " CHRONALIGN_TITLE " user asks for it.";
+constexpr const char* kEventSources =
+    "SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application\\";
 constexpr DWORD kRestartDelay = 5000;   // milliseconds
 constexpr DWORD kFailureReset = 86400;  // seconds without a failure before the count restarts
 constexpr DWORD kStopWait = 10'000;     // milliseconds for the service to stop at uninstall
 constexpr DWORD kStartWait = 30'000;    // milliseconds for a locked service database
+
+// The event log knows the service's source by the service's name.
+std::string EventSourceKey() {
+    return std::string(kEventSources) + kServiceName;
+}
 
 using ServiceHandle = platform::Owned<SC_HANDLE, ::CloseServiceHandle>;
 
@@ -67,8 +72,8 @@ void Configure(SC_HANDLE service) {
 // The Application log's source, so the viewer shows the entries' texts (the message table).
 void RegisterEventSource(const std::string& exe) {
     HKEY key = nullptr;
-    if (::RegCreateKeyExA(HKEY_LOCAL_MACHINE, kEventSourceKey, 0, nullptr, 0, KEY_SET_VALUE,
-                          nullptr, &key, nullptr) != ERROR_SUCCESS)
+    if (::RegCreateKeyExA(HKEY_LOCAL_MACHINE, EventSourceKey().c_str(), 0, nullptr, 0,
+                          KEY_SET_VALUE, nullptr, &key, nullptr) != ERROR_SUCCESS)
         return;
     const DWORD types = EVENTLOG_ERROR_TYPE | EVENTLOG_WARNING_TYPE | EVENTLOG_INFORMATION_TYPE;
     ::RegSetValueExA(key, "EventMessageFile", 0, REG_EXPAND_SZ,
@@ -153,7 +158,7 @@ int UninstallService() {
         WaitUntilStopped(service.get());
     if (!::DeleteService(service.get()))
         return Failed("Removing the service");
-    ::RegDeleteKeyA(HKEY_LOCAL_MACHINE, kEventSourceKey);
+    ::RegDeleteKeyA(HKEY_LOCAL_MACHINE, EventSourceKey().c_str());
     std::printf("%s is removed.\n", kDisplayName);
     return 0;
 }

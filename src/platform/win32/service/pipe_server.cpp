@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 
+#include "base/identity.h"
 #include "platform/time_service.h"
 #include "platform/win32/handle.h"
 #include "platform/win32/overlapped.h"
@@ -44,7 +45,7 @@ HANDLE CreatePipe() {
         return INVALID_HANDLE_VALUE;
     SECURITY_ATTRIBUTES attributes{sizeof attributes, descriptor, FALSE};
     const HANDLE pipe = ::CreateNamedPipeA(
-        platform::kTimeServicePipe,
+        chronalign::identity::kPipeName,
         PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED | FILE_FLAG_FIRST_PIPE_INSTANCE,
         PIPE_TYPE_MESSAGE | PIPE_READMODE_MESSAGE | PIPE_WAIT | PIPE_REJECT_REMOTE_CLIENTS, 1,
         kReadRoom, kReadRoom, 0, &attributes);

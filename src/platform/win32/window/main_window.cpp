@@ -3,6 +3,7 @@
 #include <commctrl.h>
 #include <windowsx.h>
 
+#include "base/identity.h"
 #include "platform/win32/window/controls.h"
 #include "platform/win32/window/dpi.h"
 #include "platform/win32/window/ui_state.h"
@@ -19,7 +20,7 @@ using platform::Control;
 using platform::Notification;
 namespace events = platform::events;
 
-constexpr const char* kClassName = "ChronalignMain";
+constexpr const char* kClassName = chronalign::identity::kWindowClass;
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
 constexpr DWORD kExStyle = 0;
 
