@@ -38,6 +38,12 @@ wine_env_start() {
     # would inherit its output pipe and keep CTest waiting for it long after the test ended.
     [ -d "$WINEPREFIX/drive_c/windows/system32" ] || echo "Creating the Wine prefix in $WINEPREFIX ..."
     wineboot -i </dev/null >/dev/null 2>&1 || true
+    # Wine's new prefix has a "txtfile" type but does not give it the .txt ending, which every
+    # Windows has: without it the program's "Readme" link opens nothing here.
+    if [ ! -e "$WINEPREFIX/.txt-association" ]; then
+        wine reg add 'HKCR\.txt' /ve /d txtfile /f </dev/null >/dev/null 2>&1 &&
+            touch "$WINEPREFIX/.txt-association"
+    fi
 }
 
 # Boots the prefix again under a new wineserver. A new prefix goes on setting itself up after

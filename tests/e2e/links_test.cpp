@@ -1,5 +1,5 @@
 // The link labels under the real mouse: red under it, and blue again only over the window's
-// bare surface.
+// bare surface; a click on "Readme" opens the program's readme.txt.
 #include <algorithm>
 
 #include "program_test.h"
@@ -46,6 +46,29 @@ TEST_F(ProgramTest, ALinkTurnsRedUnderTheMouseAndBlueOnlyOverTheBareWindow) {
 
     MoveMouseTo(ControlOf(window, Control::lblTime), 1.2, 0.5);  // the bare window
     EXPECT_TRUE(WaitUntil([&] { return !ShowsRed(readme) && !ShowsRed(website); }, kUiTimeout));
+}
+
+void ClickHere() {
+    INPUT press[2]{};
+    press[0].type = press[1].type = INPUT_MOUSE;
+    press[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    press[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    ::SendInput(2, press, sizeof(INPUT));
+}
+
+TEST_F(ProgramTest, AClickOnReadmeOpensTheReadmeBesideTheProgram) {
+    Program program;
+    HWND window = ShownWindow(program);
+    ASSERT_NE(window, nullptr);
+    MoveMouseTo(ControlOf(window, Control::lblReadme), 0.5, 0.5);
+    ClickHere();
+    HWND notepad = nullptr;
+    EXPECT_TRUE(WaitUntil([&] { return (notepad = ::FindWindowA(nullptr, "readme.txt - Notepad")); },
+                          kUiTimeout));
+    if (notepad != nullptr)
+        ::PostMessageA(notepad, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(WaitUntil([] { return !::FindWindowA(nullptr, "readme.txt - Notepad"); },
+                          kUiTimeout));
 }
 
 }  // namespace
