@@ -39,10 +39,11 @@ wine_env_start() {
     [ -d "$WINEPREFIX/drive_c/windows/system32" ] || echo "Creating the Wine prefix in $WINEPREFIX ..."
     wineboot -i </dev/null >/dev/null 2>&1 || true
     # Wine's new prefix has a "txtfile" type but does not give it the .txt ending, which every
-    # Windows has: without it the program's "Readme" link opens nothing here. Asked each time: a
-    # value written just before the server is killed may never reach the prefix's files.
-    wine reg query 'HKCR\.txt' /ve </dev/null >/dev/null 2>&1 ||
-        wine reg add 'HKCR\.txt' /ve /d txtfile /f </dev/null >/dev/null 2>&1 || true
+    # Windows has: without it the program's "Readme" link opens nothing here.
+    if [ ! -e "$WINEPREFIX/.txt-association" ]; then
+        wine reg add 'HKCR\.txt' /ve /d txtfile /f </dev/null >/dev/null 2>&1 &&
+            touch "$WINEPREFIX/.txt-association"
+    fi
 }
 
 # Boots the prefix again under a new wineserver. A new prefix goes on setting itself up after
