@@ -41,13 +41,13 @@ void LoadInterval() {
         platform::SetText(Control::txtInterval, "30");
 }
 
-// A box takes 0, 1 and 2 (grayed); any other stored number leaves it as it was.
+// A stored number a box cannot hold leaves it as it was.
 void LoadCheckBox(Control box, const char* key) {
     const auto text = Read(key, "0");
     if (!text)
         return;
     const int value = ToInteger(*text);
-    if (value >= 0 && value <= 2)
+    if (platform::IsCheckBoxValue(value))
         platform::SetValue(box, value);
 }
 
