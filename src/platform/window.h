@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -61,6 +62,13 @@ double TwipsPerPixelX();  // of the screen
 
 // Runs the handlers of whatever window events are waiting, inside the caller.
 void DoEvents();
+
+// Runs work on a thread of its own and returns once it has ended (an exception it threw then
+// comes out here), running the handlers of the window's events meanwhile, inside the caller, as
+// the message loop would: the window repaints and answers while the work blocks. The work
+// touches no control. False when the program is told to end before the work has: the work is
+// then left to end alone, and from then on no thread sets the clock.
+bool RunWhileDoingEvents(std::function<void()> work);
 
 // Starts TimerTime: WindowTimer::Clock at the design's interval from now on. Ticks missed while
 // the thread is busy are not queued.

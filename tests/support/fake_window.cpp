@@ -92,6 +92,13 @@ void DoEvents() {
     fake::RunPendingEvents();
 }
 
+bool RunWhileDoingEvents(std::function<void()> work) {
+    fake::Record("RunWhileDoingEvents");
+    work();
+    fake::RunPendingEvents();  // what the user did meanwhile
+    return true;
+}
+
 void EnableTimer() {
     fake::Record("EnableTimer");
     fake::Window().timerEnabled = true;

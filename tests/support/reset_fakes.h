@@ -15,6 +15,7 @@
 #include "fake_shell.h"
 #include "fake_time_service.h"
 #include "fake_window.h"
+#include "fake_worker.h"
 #include "sync/server_time.h"
 #include "ui/tray.h"
 
@@ -24,6 +25,7 @@ inline void ResetAll() {
     Log().clear();
     ResetClock();
     ResetInternet();
+    ResetWorker();
     ResetLocale();
     ResetProcess();
     ResetRegistry();
