@@ -13,9 +13,9 @@ namespace platform {
 // call returns, and this returns false without waiting longer. Work and giveUp share their state
 // through what they hold, never through the caller's frame: a work given up on ends later.
 //
-// Threads never pile up: while a work given up on earlier is still running, a new one waits for
-// it to end, within its own milliseconds, before it starts; when it has not ended by then the
-// new work never starts and this returns false.
+// Threads never pile up: while a work given up on earlier is still running, a new one waits a
+// moment for it to end (where closing its handles ended its call, it is about to); when it has
+// not ended by then, the new work never starts and this returns false at once.
 bool RunWithDeadline(std::function<void()> work, std::uint32_t milliseconds,
                      const std::function<void()>& giveUp);
 

@@ -7,8 +7,8 @@ namespace chronalign {
 
 // The body of the page at url as text, read in chunks of up to 1024 bytes, within the bounds of
 // download_limits.h: past the deadline, what was read by then. Empty when no connection could
-// be made, or when a download given up on earlier has not ended by this one's deadline. The
-// HTTP status is not examined.
+// be made, or when a download given up on earlier is still running. The HTTP status is not
+// examined.
 std::string GetUrlText(const std::string& url);
 
 }  // namespace chronalign

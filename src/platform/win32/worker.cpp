@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <exception>
 #include <memory>
 #include <mutex>
@@ -12,6 +13,12 @@
 namespace platform {
 
 namespace {
+
+// How long a new work waits for one given up on to end. Closed handles end a call at once, and
+// then the work has only its handles to let go of; one that runs on past this is still waiting
+// on its server (Wine's WinINet does, until the server speaks), and a new one beside it would
+// only pile up.
+constexpr DWORD kWindDown = 1000;
 
 // What the waiting side and the worker share; whichever is done with it last frees it.
 struct Run {
@@ -60,7 +67,8 @@ bool RunWithDeadline(std::function<void()> work, std::uint32_t milliseconds,
                      const std::function<void()>& giveUp) {
     const DWORD start = ::GetTickCount();
     Abandoned& gate = Gate();
-    if (::WaitForSingleObject(gate.ended.get(), milliseconds) != WAIT_OBJECT_0)
+    if (::WaitForSingleObject(gate.ended.get(), std::min<DWORD>(kWindDown, milliseconds)) !=
+        WAIT_OBJECT_0)
         return false;
 
     auto run = std::make_shared<Run>();
