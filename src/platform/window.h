@@ -63,6 +63,9 @@ double TwipsPerPixelX();  // of the screen
 // Runs the handlers of whatever window events are waiting, inside the caller.
 void DoEvents();
 
+// Dispatches the window's events for as long as the main window exists; returns the exit code.
+int RunMessageLoop();
+
 // Runs work on a thread of its own and returns once it has ended (an exception it threw then
 // comes out here), running the handlers of the window's events meanwhile, inside the caller, as
 // the message loop would: the window repaints and answers while the work blocks. The work

@@ -100,11 +100,11 @@ double SecondsSinceMidnight() {
 
 }  // namespace platform
 
-namespace win32 {
+namespace platform::win32 {
 
 void StopSettingTheClock() {
-    const std::lock_guard lock(platform::Gate().mutex);
-    platform::Gate().stopped = true;
+    const std::lock_guard lock(Gate().mutex);
+    Gate().stopped = true;
 }
 
-}  // namespace win32
+}  // namespace platform::win32

@@ -1,4 +1,4 @@
-#include "platform/win32/service/page_download.h"
+#include "service/win32/page_download.h"
 
 #include <windows.h>
 #include <winhttp.h>
@@ -9,18 +9,12 @@
 #include <vector>
 
 #include "platform/worker.h"
+#include "sync/download_limits.h"
 
-namespace service_win32 {
+namespace chronalign::service::win32 {
 
 namespace {
 
-// The program's own bounds: each step of the exchange, the whole download, the body.
-constexpr int kStepMilliseconds = 10'000;
-constexpr DWORD kDeadlineMilliseconds = 20'000;
-constexpr std::size_t kMostBytes = 64 * 1024;
-constexpr DWORD kChunk = 1024;
-
-constexpr const wchar_t* kAgent = L"ZQandWinInet/1.0";
 // Always from the origin server: no cache on the way may answer for it.
 constexpr const wchar_t* kNoCache = L"Cache-Control: no-cache\r\nPragma: no-cache\r\n";
 
@@ -110,12 +104,13 @@ std::string Exchange::Fetch(const std::wstring& url) {
     const std::wstring path = std::wstring(parts.lpszUrlPath, parts.dwUrlPathLength) +
                               std::wstring(parts.lpszExtraInfo, parts.dwExtraInfoLength);
 
-    const HINTERNET session = Keep(::WinHttpOpen(kAgent, WINHTTP_ACCESS_TYPE_DEFAULT_PROXY,
-                                                 WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, 0));
+    const HINTERNET session =
+        Keep(::WinHttpOpen(Widen(download::kAgent).c_str(), WINHTTP_ACCESS_TYPE_DEFAULT_PROXY,
+                           WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, 0));
     if (session == nullptr)
         return {};
-    ::WinHttpSetTimeouts(session, kStepMilliseconds, kStepMilliseconds, kStepMilliseconds,
-                         kStepMilliseconds);
+    constexpr auto kStep = static_cast<int>(download::kStepMs);
+    ::WinHttpSetTimeouts(session, kStep, kStep, kStep, kStep);
     const HINTERNET connection = Keep(::WinHttpConnect(session, host.c_str(), parts.nPort, 0));
     const DWORD secure = parts.nScheme == INTERNET_SCHEME_HTTPS ? WINHTTP_FLAG_SECURE : 0;
     const HINTERNET request =
@@ -132,11 +127,11 @@ std::string Exchange::Fetch(const std::wstring& url) {
         return {};
 
     std::string body;
-    char chunk[kChunk];
-    while (body.size() < kMostBytes) {
+    char chunk[download::kChunk];
+    while (body.size() < download::kMostBytes) {
         DWORD read = 0;
-        const auto wanted =
-            static_cast<DWORD>(std::min<std::size_t>(kChunk, kMostBytes - body.size()));
+        const auto wanted = static_cast<DWORD>(
+            std::min<std::size_t>(download::kChunk, download::kMostBytes - body.size()));
         if (!::WinHttpReadData(request, chunk, wanted, &read) || read == 0)
             break;
         body.append(chunk, std::min(read, wanted));
@@ -152,10 +147,10 @@ std::string DownloadPage(const std::string& address) {
     auto body = std::make_shared<std::string>();
     // Past the deadline the service answers at once; the worker's handles are closed so that
     // its call returns, and no second worker starts while one given up on still runs.
-    if (!platform::RunWithDeadline([=] { *body = exchange->Fetch(url); }, kDeadlineMilliseconds,
+    if (!platform::RunWithDeadline([=] { *body = exchange->Fetch(url); }, download::kDeadlineMs,
                                    [=] { exchange->Close(); }))
         return {};
     return std::move(*body);
 }
 
-}  // namespace service_win32
+}  // namespace chronalign::service::win32
