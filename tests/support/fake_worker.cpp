@@ -31,7 +31,6 @@ bool RunWithDeadline(std::function<void()> work, std::uint32_t milliseconds,
                      const std::function<void()>& giveUp) {
     fake::Record("RunWithDeadline " + std::to_string(milliseconds));
     auto& w = fake::Worker();
-    w.deadlineMs = milliseconds;
     if (w.abandonedAlive)
         return false;
     w.giveUp = giveUp;

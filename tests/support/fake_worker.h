@@ -9,17 +9,16 @@
 namespace fake {
 
 struct WorkerState {
-    std::uint32_t deadlineMs = 0;  // as asked last
     bool abandonedAlive = false;   // a work given up on earlier still runs: none starts
-    std::function<void()> giveUp;  // the running work's, while it runs
-    bool givenUp = false;          // the running work's deadline has passed
+    std::function<void()> giveUp;  // the running work's
+    bool givenUp = false;
 };
 
 WorkerState& Worker();
 void ResetWorker();
 
-// From inside a work (a scripted download's hook): its deadline passes now. The waiting side's
-// giveUp runs at once, the work goes on to its end, and the run counts as given up.
+// From inside a work (a scripted download's hook): the waiting side gives up on it now, and
+// the work goes on to its end.
 void PassDeadline();
 
 }  // namespace fake

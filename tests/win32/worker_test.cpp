@@ -14,9 +14,9 @@ namespace platform {
 namespace {
 
 TEST(WorkerWin32Test, AWorkGivenUpOnHoldsBackTheNextUntilItEnds) {
-    // A work blocked until its "handle" is closed from the waiting side, and then some more.
-    auto closed = std::shared_ptr<void>(::CreateEventA(nullptr, TRUE, FALSE, nullptr), ::CloseHandle);
-    auto release = std::shared_ptr<void>(::CreateEventA(nullptr, TRUE, FALSE, nullptr), ::CloseHandle);
+    // Blocked until the waiting side closes its "handle", then until the test lets it go.
+    const std::shared_ptr<void> closed(::CreateEventA(nullptr, TRUE, FALSE, nullptr), ::CloseHandle);
+    const std::shared_ptr<void> release(::CreateEventA(nullptr, TRUE, FALSE, nullptr), ::CloseHandle);
     std::atomic<int> ran{0};
     const DWORD start = ::GetTickCount();
     EXPECT_FALSE(RunWithDeadline(
@@ -26,15 +26,9 @@ TEST(WorkerWin32Test, AWorkGivenUpOnHoldsBackTheNextUntilItEnds) {
             ++ran;
         },
         200, [closed] { ::SetEvent(closed.get()); }));
-    const DWORD took = ::GetTickCount() - start;
-    EXPECT_GE(took, 190u);
-    EXPECT_LT(took, 1000u);
+    EXPECT_LT(::GetTickCount() - start, 1000u);
 
-    // Still running: the next work never starts.
-    EXPECT_FALSE(RunWithDeadline([&ran] { ran += 10; }, 5000, [] {}));
-    EXPECT_EQ(ran, 0);
-
-    // Once it has ended, the next one runs; what it throws comes out on the waiting side.
+    EXPECT_FALSE(RunWithDeadline([&ran] { ran += 10; }, 5000, [] {}));  // it still runs
     ::SetEvent(release.get());
     EXPECT_TRUE(RunWithDeadline([&ran] { ran += 10; }, 5000, [] {}));
     EXPECT_EQ(ran, 11);
