@@ -67,8 +67,8 @@ bool RunWithDeadline(std::function<void()> work, std::uint32_t milliseconds,
                      const std::function<void()>& giveUp) {
     const DWORD start = ::GetTickCount();
     Abandoned& gate = Gate();
-    if (::WaitForSingleObject(gate.ended.get(), std::min<DWORD>(kWindDown, milliseconds)) !=
-        WAIT_OBJECT_0)
+    if (::WaitForSingleObject(gate.ended.get(), std::min<DWORD>(kWindDown, milliseconds)) ==
+        WAIT_TIMEOUT)
         return false;
 
     auto run = std::make_shared<Run>();
