@@ -5,9 +5,12 @@
 // A synchronization is a loop over one connection:
 //     while (auto at = NextRequestAt(samples, platform::PreciseSystemTime())) {
 //         wait until *at; sent = PreciseSystemTime(); request; arrived = PreciseSystemTime();
-//         samples.push_back({sent, arrived, *ReadPageTime(body)});
+//         samples.push_back({sent, arrived, page}) where ReadPageTime(body) gave a page time;
+//         else no usable time
 //     }
 //     EstimateOffset(samples) -> RecordAt(platform::PreciseSystemTime(), offset, OffsetMinutes)
+// The wait until *at must end within a fraction of a millisecond to halve what is left; a late
+// send costs requests, never correctness, since the sample carries its own stamps.
 // Every request counts as a sample, the one that opens the connection too: its round trip
 // includes the connection's set-up, so it seldom decides, and it never ends the measure alone;
 // but what it states must agree with the rest, which shows a cached page at the next request.
