@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "base/time_of_day.h"
+#include "numbers/time_of_day.h"
 
 namespace chronalign {
 

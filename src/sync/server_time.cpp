@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <optional>
 
-#include "base/convert.h"
-#include "base/time_of_day.h"
+#include "numbers/convert.h"
+#include "numbers/time_of_day.h"
 
 namespace chronalign {
 

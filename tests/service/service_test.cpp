@@ -18,7 +18,7 @@
 
 #include "base/identity.h"
 #include "http_server.h"
-#include "platform/time_service.h"
+#include "platform/service_pipe.h"
 #include "platform/win32/handle.h"
 #include "platform/win32/overlapped.h"
 #include "service_control.h"
@@ -27,9 +27,9 @@
 namespace {
 
 using namespace std::chrono_literals;
+using chronalign::DecodeReply;
+using chronalign::EncodeRequest;
 using chronalign::SyncOutcome;
-using chronalign::service::DecodeReply;
-using chronalign::service::EncodeRequest;
 using Clock = std::chrono::steady_clock;
 using testsupport::ServiceState;
 
@@ -234,7 +234,7 @@ TEST_F(TimeServiceTest, DropsMalformedMessagesAndServesTheNextClient) {
         EncodeRequest(15),
         EncodeRequest(-61),
         EncodeRequest(120),
-        chronalign::service::EncodeReply({}),
+        chronalign::EncodeReply({}),
     };
     for (const std::string& message : malformed) {
         std::optional<RawClient> client;  // the pipe is busy for a moment after each drop

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "base/time_of_day.h"
+#include "numbers/time_of_day.h"
 #include "platform/clock.h"
 #include "platform/locale.h"
 

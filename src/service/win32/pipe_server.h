@@ -3,10 +3,10 @@
 
 #include <windows.h>
 
-namespace service_win32 {
+namespace chronalign::service::win32 {
 
 // Serves clients until the stop event is set. Returns 0 then, or the system's error when the
 // pipe cannot be made (another process holds its name, say).
 DWORD RunPipeServer(HANDLE stop);
 
-}  // namespace service_win32
+}  // namespace chronalign::service::win32

@@ -1,14 +1,12 @@
-#include "platform/win32/service/event_log.h"
+#include "service/win32/event_log.h"
 
 #include <windows.h>
 
-#include "platform/win32/service/names.h"
+#include "service/win32/names.h"
 
-namespace service_win32 {
+namespace chronalign::service::win32 {
 
 namespace {
-
-using chronalign::service::AuditKind;
 
 // The event identifiers of the service's message table (res/service_messages.mc).
 constexpr DWORD kClockSet = 1;
@@ -17,7 +15,7 @@ constexpr DWORD kNoServerTime = 3;
 
 }  // namespace
 
-void WriteAudit(const chronalign::service::AuditEntry& entry) {
+void WriteAudit(const AuditEntry& entry) {
     const HANDLE source = ::RegisterEventSourceA(nullptr, kServiceName);
     if (!source)
         return;
@@ -35,4 +33,4 @@ void WriteAudit(const chronalign::service::AuditEntry& entry) {
     ::DeregisterEventSource(source);
 }
 
-}  // namespace service_win32
+}  // namespace chronalign::service::win32
