@@ -19,6 +19,10 @@ inline constexpr std::uint32_t kStepMs = 10'000;
 // proxy. Beyond that the server is not going to deliver.
 inline constexpr std::uint32_t kDeadlineMs = 20'000;
 
+// A synchronization's measure: its requests may be spread over 15 seconds (a whole-seconds
+// page's search for the second's change), and its last answer then gets a download's time.
+inline constexpr std::uint32_t kMeasureDeadlineMs = 15'000 + kDeadlineMs;
+
 inline constexpr std::size_t kMostBytes = std::size_t{64} * 1024;
 inline constexpr std::size_t kChunk = 1024;  // bytes asked for by one read
 

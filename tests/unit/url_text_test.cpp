@@ -84,7 +84,7 @@ TEST_F(UrlTextTest, JoinsChunksInOrderUntilAReadOfNothing) {
 }
 
 TEST_F(UrlTextTest, AFailedReadKeepsWhatCameBeforeIt) {
-    fake::Internet().downloads.push_back({Body(5000), 2, {}, {}});
+    fake::Internet().downloads.push_back({Body(5000), 2, {}, {}, {}});
     const std::string text = GetUrlText(kUrl);
     EXPECT_EQ(text.size(), 2048u);
     EXPECT_EQ(text, Body(2048));
@@ -99,7 +99,8 @@ TEST_F(UrlTextTest, AtTheDeadlineTheWaitingSideClosesTheHandlesOnceAndKeepsWhatW
     fake::Download stalls{Body(5000), -1, {}, [](int read) {
                               if (read == 2)
                                   fake::PassDeadline();
-                          }};
+                          },
+                          {}};
     fake::Internet().downloads.push_back(stalls);
     EXPECT_EQ(GetUrlText(kUrl), Body(2048));
     EXPECT_THAT(fake::LogOf("InternetClose"),
@@ -109,7 +110,7 @@ TEST_F(UrlTextTest, AtTheDeadlineTheWaitingSideClosesTheHandlesOnceAndKeepsWhatW
 
     // Given up on while the URL was being opened: the handle that comes too late is closed.
     fake::Log().clear();
-    fake::Internet().downloads.push_back({Body(10), -1, fake::PassDeadline, {}});
+    fake::Internet().downloads.push_back({Body(10), -1, fake::PassDeadline, {}, {}});
     EXPECT_EQ(GetUrlText(kUrl), "");
     EXPECT_EQ(fake::LogOf("InternetClose").size(), 2u);
     EXPECT_TRUE(fake::LogOf("InternetReadFile").empty());

@@ -120,7 +120,7 @@ DWORD RunPipeServer(HANDLE stop) {
     const Handle pipe(CreatePipe());
     if (!pipe)
         return ::GetLastError();
-    TimeService service(DownloadPage, Ticks);
+    TimeService service(MeasurePage, Ticks);
     while (::WaitForSingleObject(stop, 0) == WAIT_TIMEOUT) {
         const auto connected = WaitOverlapped(pipe.get(), INFINITE, stop, [&](OVERLAPPED* o) {
             return ::ConnectNamedPipe(pipe.get(), o) != FALSE;
