@@ -16,12 +16,10 @@ inline constexpr std::uint32_t kStepMs = 10'000;
 // The whole download, from the call to its return. Twice the step: a connection that takes its
 // full time to be made and then its full time for the first answer still gets its page, and a
 // healthy time page (a few hundred bytes) arrives in well under a second even through a slow
-// proxy. Beyond that the server is not going to deliver.
+// proxy. Beyond that the server is not going to deliver. A synchronization's measure keeps the
+// same deadline: its whole-seconds search ends 15 s after its first request, and past the
+// deadline what it measured by then stands.
 inline constexpr std::uint32_t kDeadlineMs = 20'000;
-
-// A synchronization's measure: its requests may be spread over 15 seconds (a whole-seconds
-// page's search for the second's change), and its last answer then gets a download's time.
-inline constexpr std::uint32_t kMeasureDeadlineMs = 15'000 + kDeadlineMs;
 
 inline constexpr std::size_t kMostBytes = std::size_t{64} * 1024;
 inline constexpr std::size_t kChunk = 1024;  // bytes asked for by one read

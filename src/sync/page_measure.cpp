@@ -10,12 +10,19 @@ namespace chronalign {
 
 void MeasureLog::Add(const TimedSample& sample) {
     const std::lock_guard lock(mutex_);
-    taken_.samples.push_back(sample);
+    if (!sealed_)
+        taken_.samples.push_back(sample);
 }
 
 void MeasureLog::MarkUnusable() {
     const std::lock_guard lock(mutex_);
-    taken_.unusable = true;
+    if (!sealed_)
+        taken_.unusable = true;
+}
+
+void MeasureLog::Seal() {
+    const std::lock_guard lock(mutex_);
+    sealed_ = true;
 }
 
 Measurement MeasureLog::Taken() const {
@@ -45,7 +52,7 @@ namespace {
 bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
     return text.size() >= prefix.size() &&
            std::equal(prefix.begin(), prefix.end(), text.begin(), [](char a, char b) {
-               return std::tolower(static_cast<unsigned char>(a)) == b;
+               return a == std::tolower(static_cast<unsigned char>(b));
            });
 }
 

@@ -34,16 +34,19 @@ struct Measurement {
 };
 
 // What a measure has taken so far, kept apart from it: a measure given up on at its deadline
-// leaves behind what it had measured by then, and may go on writing here later.
+// leaves behind what it had measured by then. Once sealed (at the deadline), what the measure
+// still adds is dropped.
 class MeasureLog {
   public:
     void Add(const TimedSample& sample);
     void MarkUnusable();
+    void Seal();
     Measurement Taken() const;
 
   private:
     mutable std::mutex mutex_;
     Measurement taken_;
+    bool sealed_ = false;
 };
 
 // Makes requests as long as clock_offset.h's NextRequestAt asks for one. A request without an

@@ -215,7 +215,10 @@ Measurement MeasureTimePage(const std::string& url) {
     auto c = std::make_shared<Connection>();
     auto log = std::make_shared<MeasureLog>();
     platform::RunWithDeadline([c, log, u = *parts] { c->Measure(u, *log); },
-                              download::kMeasureDeadlineMs, [c] { c->Close(); });
+                              download::kDeadlineMs, [c, log] {
+                                  log->Seal();
+                                  c->Close();
+                              });
     return log->Taken();
 }
 

@@ -14,7 +14,7 @@ namespace chronalign {
 std::string GetUrlText(const std::string& url);
 
 // The timed requests of a synchronization on one kept-alive connection, as GetUrlText makes
-// its download (agent, proxy, time-outs, bounds), all within download::kMeasureDeadlineMs: past
+// its download (agent, proxy, time-outs, bounds), all within download::kDeadlineMs: past
 // it, what was measured by then.
 Measurement MeasureTimePage(const std::string& url);
 

@@ -181,8 +181,11 @@ Measurement MeasurePage(const std::string& address) {
     // Past the deadline the service answers at once with what was measured by then; the
     // worker's handles are closed so that its call returns, and no second worker starts while
     // one given up on still runs.
-    platform::RunWithDeadline([=] { exchange->Measure(url, *log); }, download::kMeasureDeadlineMs,
-                              [=] { exchange->Close(); });
+    platform::RunWithDeadline([=] { exchange->Measure(url, *log); }, download::kDeadlineMs,
+                              [=] {
+                                  log->Seal();
+                                  exchange->Close();
+                              });
     return log->Taken();
 }
 

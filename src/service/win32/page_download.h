@@ -9,7 +9,7 @@ namespace chronalign::service::win32 {
 
 // A synchronization's timed requests to the page at the address on one kept-alive
 // connection, within the bounds of sync/download_limits.h (at most 64 KiB an answer, each step
-// bounded, download::kMeasureDeadlineMs all told: past it, what was measured by then). Never
+// bounded, download::kDeadlineMs all told: past it, what was measured by then). Never
 // fails and never hangs.
 Measurement MeasurePage(const std::string& address);
 
