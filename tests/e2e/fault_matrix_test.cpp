@@ -1,7 +1,7 @@
 // The real program's "Check" and "Synchronize" against every faulty time page: each ends within
 // the download's deadline with the text the page deserves, sets the clock only from a valid
 // time, and leaves the window answering. Alone, one running program tries every case; run side
-// by side (side_by_side.sh), each program takes the cases no other has claimed, so the slow
+// by side (in_prefix_copies.sh), each program takes the cases no other has claimed, so the slow
 // cases wait out their deadlines at the same time.
 #include <chrono>
 #include <cmath>

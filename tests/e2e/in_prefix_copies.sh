@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# Runs a command several times at once, each in a copy of the Wine prefix (WINEPREFIX, else the
-# project's) under a wineserver of its own, so that as many programs run side by side as the
-# one-instance rule allows one per prefix. The runs share E2E_CLAIMS, a folder in which each
-# claims the next piece of work no other run has; the outputs follow one another at the end.
-#   side_by_side.sh RUNS FOLDER COMMAND...    (FOLDER: the prefixes, claims and outputs)
+# Runs a command RUNS times at once, each in a copy of the Wine prefix (WINEPREFIX, else the
+# project's) under a wineserver of its own: the one-instance rule allows one program a prefix,
+# and a copy leaves the shared prefix to the tests that take turns in it. The runs share
+# E2E_CLAIMS, a folder in which each claims the next piece of work no other run has; the
+# outputs follow one another at the end.
+#   in_prefix_copies.sh RUNS FOLDER COMMAND...    (FOLDER: the prefixes, claims and outputs)
 set -euo pipefail
 runs=$1 folder=$2
 shift 2
