@@ -37,6 +37,19 @@ std::optional<int> OffsetListIndex(std::int16_t offsetMinutes);
 // shorter than 100 characters or holds no " UTC".
 std::optional<ServerTime> ExtractServerTime(std::string_view pageText, std::int16_t offsetMinutes);
 
+// What a page states of the instant it was served, in UTC without the user's offset.
+struct PageTime {
+    std::int32_t millisecondOfDay = 0;  // 0 to 86399999; a multiple of 1000 for whole seconds
+    bool milliseconds = false;          // else the page states the second it was in, truncated
+
+    friend bool operator==(const PageTime&, const PageTime&) = default;
+};
+
+// The page's "HH:MM:SS" as ExtractServerTime finds it, to the millisecond when a token
+// "msec=<seconds since 1970>.<three digits>" follows it and falls within that second; nothing
+// when ExtractServerTime finds nothing or the time lies outside one day.
+std::optional<PageTime> ReadPageTime(std::string_view pageText);
+
 // Subtracts offsetMinutes from the time and wraps the result into one day, in place.
 void ApplyOffset(std::int16_t& hour, std::int16_t& minute, std::int16_t& second,
                  std::int16_t offsetMinutes);
