@@ -1,7 +1,7 @@
 # Builds the Windows Installer package: cmake -P package.cmake with
 #   -DWIXL= -DMSIINFO= -DMSIBUILD=   the msitools programs
 #   -DSOURCE= -DOUTPUT=              Chronalign.wxs and the package to write
-#   -DVERSION= -DPRODUCT_CODE= -DUPGRADE_CODE= -DPROGRAM= -DREADME= -DICON= [-DSERVICE=]
+#   -DVERSION= -DPRODUCT_CODE= -DUPGRADE_CODE= -DPROGRAM= -DREADME= -DICON= -DSERVICE=
 #   -DMAKER= -DTITLE= -DPRODUCT_NAME= -DSETTINGS_KEY= -DRUN_VALUE= -DHOME_PAGE=   its identity
 # Every path is absolute. A failed build leaves no package behind, so the next build tries again.
 
@@ -20,14 +20,11 @@ endfunction()
 from_root(program "${PROGRAM}")
 from_root(readme "${README}")
 from_root(icon "${ICON}")
+from_root(service "${SERVICE}")
 set(defines -D Version=${VERSION} -D ProductCode=${PRODUCT_CODE} -D UpgradeCode=${UPGRADE_CODE}
   -D ProgramExe=${program} -D Readme=${readme} -D Icon=${icon}
   -D Maker=${MAKER} -D Title=${TITLE} -D ProductName=${PRODUCT_NAME} -D SettingsKey=${SETTINGS_KEY}
-  -D RunValue=${RUN_VALUE} -D HomePage=${HOME_PAGE})
-if(SERVICE)
-  from_root(service "${SERVICE}")
-  list(APPEND defines -D ServiceExe=${service})
-endif()
+  -D ServiceExe=${service} -D RunValue=${RUN_VALUE} -D HomePage=${HOME_PAGE})
 
 file(REMOVE "${OUTPUT}")
 execute_process(COMMAND "${WIXL}" --arch x86 ${defines} -o "${OUTPUT}" "${SOURCE}"

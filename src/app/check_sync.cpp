@@ -16,8 +16,6 @@
 
 namespace chronalign {
 
-float LastSyncTime = 0;
-
 namespace {
 
 using platform::Control;

@@ -1,4 +1,4 @@
-// The time service facility: one exchange of messages with the service's pipe, for a program
+// The service pipe facility: one exchange of messages with the time service's pipe, for a program
 // that may lack the right to set the clock itself.
 #pragma once
 
