@@ -1,9 +1,11 @@
 # Builds the Windows Installer package: cmake -P package.cmake with
-#   -DWIXL= -DMSIINFO= -DMSIBUILD=   the msitools programs
-#   -DSOURCE= -DOUTPUT=              Chronalign.wxs and the package to write
-#   -DVERSION= -DPRODUCT_CODE= -DUPGRADE_CODE= -DPROGRAM= -DREADME= -DICON= [-DSERVICE=]
-#   -DMAKER= -DTITLE= -DPRODUCT_NAME= -DSETTINGS_KEY= -DRUN_VALUE= -DHOME_PAGE=   its identity
+#   -DDEFINITIONS=   the file the build writes beside the package, which sets
+#                    WIXL MSIINFO MSIBUILD (the msitools programs), SOURCE (Chronalign.wxs),
+#                    VERSION PRODUCT_CODE UPGRADE_CODE README ICON, and the identity: MAKER TITLE
+#                    PRODUCT_NAME SETTINGS_KEY RUN_VALUE HOME_PAGE
+#   -DPROGRAM= [-DSERVICE=] -DOUTPUT=   the programs to package and the package to write
 # Every path is absolute. A failed build leaves no package behind, so the next build tries again.
+include("${DEFINITIONS}")
 
 macro(fail message)
   file(REMOVE "${OUTPUT}")
