@@ -3,6 +3,7 @@
 #                    WIXL MSIINFO MSIBUILD (the msitools programs), SOURCE (Chronalign.wxs),
 #                    VERSION PRODUCT_CODE UPGRADE_CODE README ICON, and the identity: MAKER TITLE
 #                    PRODUCT_NAME SETTINGS_KEY RUN_VALUE HOME_PAGE
+#                    SERVICE_NAME (the time service's, for the service manager)
 #   -DPROGRAM= [-DSERVICE=] -DOUTPUT=   the programs to package and the package to write
 # Every path is absolute. A failed build leaves no package behind, so the next build tries again.
 include("${DEFINITIONS}")
@@ -28,7 +29,7 @@ set(defines -D Version=${VERSION} -D ProductCode=${PRODUCT_CODE} -D UpgradeCode=
   -D RunValue=${RUN_VALUE} -D HomePage=${HOME_PAGE})
 if(SERVICE)
   from_root(service "${SERVICE}")
-  list(APPEND defines -D ServiceExe=${service})
+  list(APPEND defines -D ServiceExe=${service} -D ServiceName=${SERVICE_NAME})
 endif()
 
 file(REMOVE "${OUTPUT}")
@@ -50,4 +51,13 @@ execute_process(COMMAND "${MSIBUILD}" "${OUTPUT}" -q
   RESULT_VARIABLE failed)
 if(failed)
   fail("could not mark TIMEPAGE secure in ${OUTPUT}")
+endif()
+
+# The older version's removal in an upgrade gets the Remove column of its Upgrade row as its
+# REMOVE; OLDVERSIONREMOVE (see Chronalign.wxs) says what that is.
+execute_process(COMMAND "${MSIBUILD}" "${OUTPUT}" -q
+  "UPDATE `Upgrade` SET `Remove` = '[OLDVERSIONREMOVE]' WHERE `ActionProperty` = 'WIX_UPGRADE_DETECTED'"
+  RESULT_VARIABLE failed)
+if(failed)
+  fail("could not set the older version's removal in ${OUTPUT}")
 endif()
