@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 #include "platform/win32/service/names.h"
 
 namespace service_win32 {
@@ -14,13 +16,20 @@ using chronalign::service::AuditKind;
 constexpr DWORD kClockSet = 1;
 constexpr DWORD kSetRefused = 2;
 constexpr DWORD kNoServerTime = 3;
+constexpr DWORD kPipeTaken = 4;
+
+void Report(WORD type, DWORD id, const std::string& text) {
+    const HANDLE source = ::RegisterEventSourceA(nullptr, kServiceName);
+    if (!source)
+        return;
+    const char* strings[] = {text.c_str()};
+    ::ReportEventA(source, type, 0, id, nullptr, 1, 0, strings, nullptr);
+    ::DeregisterEventSource(source);
+}
 
 }  // namespace
 
 void WriteAudit(const chronalign::service::AuditEntry& entry) {
-    const HANDLE source = ::RegisterEventSourceA(nullptr, kServiceName);
-    if (!source)
-        return;
     WORD type = EVENTLOG_INFORMATION_TYPE;
     DWORD id = kClockSet;
     if (entry.kind == AuditKind::Warning) {
@@ -30,9 +39,14 @@ void WriteAudit(const chronalign::service::AuditEntry& entry) {
         type = EVENTLOG_ERROR_TYPE;
         id = kNoServerTime;
     }
-    const char* strings[] = {entry.text.c_str()};
-    ::ReportEventA(source, type, 0, id, nullptr, 1, 0, strings, nullptr);
-    ::DeregisterEventSource(source);
+    Report(type, id, entry.text);
+}
+
+void WritePipeTaken(unsigned long error, unsigned retrySeconds) {
+    Report(EVENTLOG_ERROR_TYPE, kPipeTaken,
+           std::string("Another process holds the pipe ") + chronalign::identity::kPipeName +
+               " (error " + std::to_string(error) + "): no user can reach the service until it " +
+               "goes. The service tries again every " + std::to_string(retrySeconds) + " seconds.");
 }
 
 }  // namespace service_win32

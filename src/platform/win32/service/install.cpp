@@ -123,10 +123,10 @@ bool WaitUntilStopped(SC_HANDLE service) {
 SC_HANDLE CreateOrUpdate(SC_HANDLE manager, const std::string& command, bool& updated) {
     updated = false;
     for (DWORD waited = 0;; waited += 250) {
-        const SC_HANDLE created = ::CreateServiceA(
-            manager, kServiceName, kDisplayName, SERVICE_ALL_ACCESS, SERVICE_WIN32_OWN_PROCESS,
-            SERVICE_AUTO_START, SERVICE_ERROR_NORMAL, command.c_str(), nullptr, nullptr, nullptr,
-            kAccount, "");
+        const SC_HANDLE created =
+            ::CreateServiceA(manager, kServiceName, kDisplayName, SERVICE_ALL_ACCESS,
+                             SERVICE_WIN32_OWN_PROCESS, SERVICE_AUTO_START, SERVICE_ERROR_NORMAL,
+                             command.c_str(), nullptr, nullptr, nullptr, kAccount, "");
         if (created)
             return created;
         if (::GetLastError() != ERROR_SERVICE_MARKED_FOR_DELETE)
