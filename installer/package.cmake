@@ -61,3 +61,14 @@ execute_process(COMMAND "${MSIBUILD}" "${OUTPUT}" -q
 if(failed)
   fail("could not set the older version's removal in ${OUTPUT}")
 endif()
+
+# wixl removes the older version before the new install's script begins (after InstallValidate),
+# in a transaction of its own: a new version that then failed would leave neither. Right after
+# InstallInitialize the removal is part of the new install's script, and a failure rolls it
+# back, older version, service and all.
+execute_process(COMMAND "${MSIBUILD}" "${OUTPUT}" -q
+  "UPDATE `InstallExecuteSequence` SET `Sequence` = 1510 WHERE `Action` = 'RemoveExistingProducts'"
+  RESULT_VARIABLE failed)
+if(failed)
+  fail("could not move RemoveExistingProducts in ${OUTPUT}")
+endif()
