@@ -5,8 +5,8 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "base/convert.h"
 #include "fake_locale.h"
+#include "numbers/convert.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size < 1)

@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "base/convert.h"
+#include "numbers/convert.h"
 #include "sync/server_time.h"
 
 namespace {

@@ -7,11 +7,11 @@
 #include <string>
 #include <string_view>
 
-#include "app/settings.h"
-#include "base/convert.h"
+#include "app/options.h"
 #include "fake_log.h"
 #include "fake_registry.h"
 #include "fake_window.h"
+#include "numbers/convert.h"
 #include "platform/window.h"
 
 using platform::Control;

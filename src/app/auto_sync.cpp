@@ -7,8 +7,8 @@
 
 #include "app/check_sync.h"
 #include "app/run_step.h"
-#include "base/convert.h"
-#include "base/time_of_day.h"
+#include "numbers/convert.h"
+#include "numbers/time_of_day.h"
 #include "platform/clock.h"
 #include "platform/window.h"
 

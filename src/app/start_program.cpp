@@ -4,7 +4,7 @@
 
 #include "app/app_folder.h"
 #include "app/auto_sync.h"
-#include "app/settings.h"
+#include "app/options.h"
 #include "app/version_line.h"
 #include "platform/process.h"
 #include "platform/window.h"

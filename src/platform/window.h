@@ -62,6 +62,9 @@ double TwipsPerPixelX();  // of the screen
 // Runs the handlers of whatever window events are waiting, inside the caller.
 void DoEvents();
 
+// Dispatches the window's events for as long as the main window exists; returns the exit code.
+int RunMessageLoop();
+
 // Starts TimerTime: WindowTimer::Clock at the design's interval from now on. Ticks missed while
 // the thread is busy are not queued.
 void EnableTimer();

@@ -1,6 +1,7 @@
 // The window's events as the window facility raises them. The facility, real or fake, only turns
-// what the system reports into these and forwards them; the program's window (ui/) defines them
-// and decides what each one does. Declared here so that the facility never includes the program.
+// what the system reports into these and forwards them; the program's window (ui/) defines them,
+// in the program's namespace, and decides what each one does. Declared here so that the facility
+// never includes the program.
 #pragma once
 
 #include "platform/window.h"
@@ -19,7 +20,9 @@ enum class MenuItem { Restore, Exit };
 inline constexpr int kUnloadByUser = 0;
 inline constexpr int kUnloadBySession = 2;  // Windows shutting down or the user logging off
 
-namespace events {
+}  // namespace platform
+
+namespace chronalign::events {
 
 void Load();
 void Resize();
@@ -30,10 +33,8 @@ void Unload();
 void MouseMove(int button, int shift, float x, float y);
 // The shell has rebuilt the notification area ("TaskbarCreated").
 void TaskbarCreated();
-void ControlNotified(Control control, Notification notification);
-void TimerElapsed(WindowTimer timer);
-void MenuChosen(MenuItem item);
+void ControlNotified(platform::Control control, platform::Notification notification);
+void TimerElapsed(platform::WindowTimer timer);
+void MenuChosen(platform::MenuItem item);
 
-}  // namespace events
-
-}  // namespace platform
+}  // namespace chronalign::events

@@ -39,7 +39,7 @@ AuditEntry Audit(const SyncResult& result, const std::string& account, const std
 }  // namespace
 
 std::optional<Answer> TimeService::Serve(std::string_view message, const std::string& account) {
-    const std::optional<Request> request = DecodeRequest(message);
+    const std::optional<ServiceRequest> request = DecodeRequest(message);
     if (!request)
         return std::nullopt;
     if (last_ && ticks_() - lastDone_ < kReuseMilliseconds)

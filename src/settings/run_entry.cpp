@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "base/convert.h"
+#include "numbers/convert.h"
 #include "settings/reg_key.h"
 
 namespace chronalign {

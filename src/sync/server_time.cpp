@@ -3,8 +3,8 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "base/convert.h"
-#include "base/time_of_day.h"
+#include "numbers/convert.h"
+#include "numbers/time_of_day.h"
 
 namespace chronalign {
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-namespace chronalign::service {
+namespace chronalign {
 
 namespace {
 
@@ -22,7 +22,8 @@ std::uint16_t GetU16(std::string_view in, std::size_t at) {
 
 // Size, magic and version: what every message of the kind must have before its fields count.
 bool HasFrame(std::string_view message, std::string_view magic, std::size_t size) {
-    return message.size() == size && message.starts_with(magic) && GetU16(message, 4) == kVersion;
+    return message.size() == size && message.starts_with(magic) &&
+           GetU16(message, 4) == kMessageVersion;
 }
 
 std::uint16_t OutcomeCode(SyncOutcome outcome) {
@@ -45,23 +46,23 @@ bool IsServiceOffset(std::int16_t offsetMinutes) {
 
 std::string EncodeRequest(std::int16_t offsetMinutes) {
     std::string out(kRequestMagic);
-    PutU16(out, kVersion);
+    PutU16(out, kMessageVersion);
     PutU16(out, static_cast<std::uint16_t>(offsetMinutes));
     return out;
 }
 
-std::optional<Request> DecodeRequest(std::string_view message) {
+std::optional<ServiceRequest> DecodeRequest(std::string_view message) {
     if (!HasFrame(message, kRequestMagic, kRequestSize))
         return std::nullopt;
     const auto offset = static_cast<std::int16_t>(GetU16(message, 6));
     if (!IsServiceOffset(offset))
         return std::nullopt;
-    return Request{offset};
+    return ServiceRequest{offset};
 }
 
 std::string EncodeReply(const SyncResult& result) {
     std::string out(kReplyMagic);
-    PutU16(out, kVersion);
+    PutU16(out, kMessageVersion);
     PutU16(out, OutcomeCode(result.outcome));
     const platform::SystemTime& t = result.written;
     for (std::uint16_t field :
@@ -97,4 +98,4 @@ std::optional<SyncResult> DecodeReply(std::string_view message) {
     return result;
 }
 
-}  // namespace chronalign::service
+}  // namespace chronalign

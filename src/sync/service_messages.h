@@ -9,13 +9,13 @@
 #include <string>
 #include <string_view>
 
-#include "platform/time_service.h"
+#include "platform/service_pipe.h"
 #include "sync/server_time.h"
 #include "sync/sync_core.h"
 
-namespace chronalign::service {
+namespace chronalign {
 
-inline constexpr std::uint16_t kVersion = 1;
+inline constexpr std::uint16_t kMessageVersion = 1;
 inline constexpr std::size_t kRequestSize = 8;  // magic, version, offset
 inline constexpr std::size_t kReplySize = 24;   // magic, version, outcome, the time written
 static_assert(kReplySize < platform::kTimeServiceReplyRoom);
@@ -23,7 +23,7 @@ static_assert(kReplySize < platform::kTimeServiceReplyRoom);
 // The only offsets a client may ask for: the offset list's.
 bool IsServiceOffset(std::int16_t offsetMinutes);
 
-struct Request {
+struct ServiceRequest {
     std::int16_t offsetMinutes = 0;
 };
 
@@ -31,7 +31,7 @@ std::string EncodeRequest(std::int16_t offsetMinutes);
 
 // The request a message holds; nothing for a message of another size, magic or version, or
 // with an offset that is not on the list.
-std::optional<Request> DecodeRequest(std::string_view message);
+std::optional<ServiceRequest> DecodeRequest(std::string_view message);
 
 // A reply states the outcome of a clock set: no usable time, set and accepted, set and refused.
 std::string EncodeReply(const SyncResult& result);
@@ -39,4 +39,4 @@ std::string EncodeReply(const SyncResult& result);
 // The result a reply holds (outcome and the time written); nothing for anything else.
 std::optional<SyncResult> DecodeReply(std::string_view message);
 
-}  // namespace chronalign::service
+}  // namespace chronalign

@@ -2,18 +2,17 @@
 
 #include <string>
 
-#include "platform/time_service.h"
+#include "platform/service_pipe.h"
 #include "sync/service_messages.h"
 
 namespace chronalign {
 
 std::optional<SyncResult> SynchronizeThroughService(std::int16_t offsetMinutes) {
     // The service would drop any other offset; no need to wait for that.
-    if (!service::IsServiceOffset(offsetMinutes))
+    if (!IsServiceOffset(offsetMinutes))
         return std::nullopt;
-    const std::optional<std::string> reply =
-        platform::AskTimeService(service::EncodeRequest(offsetMinutes));
-    return reply ? service::DecodeReply(*reply) : std::nullopt;
+    const std::optional<std::string> reply = platform::AskTimeService(EncodeRequest(offsetMinutes));
+    return reply ? DecodeReply(*reply) : std::nullopt;
 }
 
 }  // namespace chronalign

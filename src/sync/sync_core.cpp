@@ -2,7 +2,7 @@
 
 #include <optional>
 
-#include "base/time_of_day.h"
+#include "numbers/time_of_day.h"
 #include "sync/server_time.h"
 
 namespace chronalign {

@@ -9,9 +9,14 @@
 #include "ui/links.h"
 #include "ui/tray.h"
 
-namespace platform::events {
+namespace chronalign::events {
 
 namespace {
+
+using platform::Control;
+using platform::MenuItem;
+using platform::Notification;
+using platform::WindowTimer;
 
 using chronalign::ClickCheckBox;
 
@@ -83,4 +88,4 @@ void MenuChosen(MenuItem item) {
         chronalign::mnuExit_Click();
 }
 
-}  // namespace platform::events
+}  // namespace chronalign::events

@@ -4,8 +4,8 @@
 
 #include "app/auto_sync.h"
 #include "app/check_sync.h"
+#include "app/options.h"
 #include "app/run_step.h"
-#include "app/settings.h"
 #include "app/start_program.h"
 #include "platform/clock.h"
 #include "platform/locale.h"

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "app/settings.h"
+#include "app/options.h"
 #include "app/start_program.h"
 #include "platform/process.h"
 #include "platform/shell.h"

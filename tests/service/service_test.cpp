@@ -19,7 +19,7 @@
 
 #include "base/identity.h"
 #include "http_server.h"
-#include "platform/time_service.h"
+#include "platform/service_pipe.h"
 #include "platform/win32/handle.h"
 #include "platform/win32/overlapped.h"
 #include "service_control.h"
@@ -28,9 +28,9 @@
 namespace {
 
 using namespace std::chrono_literals;
+using chronalign::DecodeReply;
+using chronalign::EncodeRequest;
 using chronalign::SyncOutcome;
-using chronalign::service::DecodeReply;
-using chronalign::service::EncodeRequest;
 using Clock = std::chrono::steady_clock;
 using testsupport::ServiceState;
 
@@ -235,7 +235,7 @@ TEST_F(TimeServiceTest, DropsMalformedMessagesAndServesTheNextClient) {
         EncodeRequest(15),
         EncodeRequest(-61),
         EncodeRequest(120),
-        chronalign::service::EncodeReply({}),
+        chronalign::EncodeReply({}),
     };
     for (const std::string& message : malformed) {
         std::optional<RawClient> client;  // the pipe is busy for a moment after each drop
@@ -313,7 +313,7 @@ class StandIn {
     void Serve() {
         chronalign::SyncResult accepted;
         accepted.outcome = SyncOutcome::SetAccepted;
-        const std::string reply = chronalign::service::EncodeReply(accepted);
+        const std::string reply = chronalign::EncodeReply(accepted);
         while (platform::WaitOverlapped(pipe_.get(), INFINITE, stop_.get(), [&](OVERLAPPED* o) {
             return ::ConnectNamedPipe(pipe_.get(), o) != FALSE;
         })) {

@@ -45,7 +45,7 @@ namespace platform {
 void LoadMainWindow() {
     fake::Record("LoadMainWindow");
     fake::Window().loaded = true;
-    platform::events::Load();
+    chronalign::events::Load();
 }
 
 int GetWindowState() {
@@ -55,7 +55,7 @@ int GetWindowState() {
 void SetWindowState(int state) {
     fake::Record("SetWindowState " + std::to_string(state));
     if (TakeWindowState(fake::Window().state, state))
-        fake::Post(events::Resize);
+        fake::Post(chronalign::events::Resize);
 }
 
 void ShowMainWindow() {
@@ -90,6 +90,14 @@ void DoEvents() {
     fake::Record("DoEvents");
     ++fake::Window().doEvents;
     fake::RunPendingEvents();
+}
+
+// No system queue here: the loop runs what is waiting and ends, as the real one does once the
+// window is gone.
+int RunMessageLoop() {
+    fake::Record("RunMessageLoop");
+    fake::RunPendingEvents();
+    return 0;
 }
 
 void EnableTimer() {

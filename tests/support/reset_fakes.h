@@ -12,8 +12,8 @@
 #include "fake_log.h"
 #include "fake_process.h"
 #include "fake_registry.h"
+#include "fake_service_pipe.h"
 #include "fake_shell.h"
-#include "fake_time_service.h"
 #include "fake_window.h"
 #include "sync/server_time.h"
 #include "ui/tray.h"
@@ -28,7 +28,7 @@ inline void ResetAll() {
     ResetProcess();
     ResetRegistry();
     ResetShell();
-    ResetTimeService();
+    ResetServicePipe();
     ResetWindow();
     chronalign::AppFolder.clear();
     chronalign::OffsetMinutes = 0;

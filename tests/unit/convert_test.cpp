@@ -1,4 +1,4 @@
-#include "base/convert.h"
+#include "numbers/convert.h"
 
 #include <gtest/gtest.h>
 

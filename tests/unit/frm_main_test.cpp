@@ -81,7 +81,7 @@ TEST_F(FrmMainTest, TheButtonsCheckAndSynchronize) {
 
 TEST_F(FrmMainTest, ControlEventsRunTheirHandlersAndNothingElse) {
     using platform::Notification;
-    namespace events = platform::events;
+    namespace events = chronalign::events;
     // A click never grays a box: 2 and 0 give 1, 1 gives 0.
     for (const auto& [before, after] : {std::pair{2, 1}, {1, 0}, {0, 1}}) {
         platform::SetValue(Control::chkAutoRun, before);

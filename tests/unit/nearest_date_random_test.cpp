@@ -10,7 +10,7 @@
 #include <cstdlib>
 #include <random>
 
-#include "base/time_of_day.h"
+#include "numbers/time_of_day.h"
 
 namespace chronalign {
 namespace {

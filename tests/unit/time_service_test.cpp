@@ -16,11 +16,6 @@
 namespace chronalign {
 namespace {
 
-using service::DecodeReply;
-using service::DecodeRequest;
-using service::EncodeReply;
-using service::EncodeRequest;
-
 std::string Page(const platform::SystemTime& t) {
     char text[160];
     std::snprintf(text, sizeof text,
@@ -163,22 +158,22 @@ class ServiceSyncTest : public fake::FakePlatformTest {
 TEST_F(ServiceSyncTest, TheServicesOutcomeDrivesTheStatusAndTheSchedule) {
     fake::SetLocalTimeOfDay(15, 7, 9);
     OffsetMinutes = -30;
-    fake::TimeService().reply = EncodeReply({SyncOutcome::SetAccepted, 0, {}, {}});
+    fake::ServicePipe().reply = EncodeReply({SyncOutcome::SetAccepted, 0, {}, {}});
     EXPECT_EQ(CheckOrSynchronize(false, false), SyncOutcome::SetAccepted);
     EXPECT_EQ(Status(), "Time updated succesfully! (3:07:09 PM)");
     EXPECT_FLOAT_EQ(LastSyncTime, 15 * 3600 + 7 * 60 + 9);
-    EXPECT_EQ(fake::TimeService().requests, std::vector<std::string>{EncodeRequest(-30)});
+    EXPECT_EQ(fake::ServicePipe().requests, std::vector<std::string>{EncodeRequest(-30)});
     EXPECT_EQ(fake::Internet().opens, 0);
     EXPECT_TRUE(fake::Clock().setCalls.empty());
 
     LastSyncTime = 0;
-    fake::TimeService().reply = EncodeReply({SyncOutcome::SetRefused, 0, {}, {}});
+    fake::ServicePipe().reply = EncodeReply({SyncOutcome::SetRefused, 0, {}, {}});
     EXPECT_EQ(CheckOrSynchronize(false, false), SyncOutcome::SetRefused);
     EXPECT_EQ(Status(), "Cannot set system time! (administrator rights needed?)");
     EXPECT_GT(LastSyncTime, 0);
 
     LastSyncTime = 0;
-    fake::TimeService().reply = EncodeReply({});
+    fake::ServicePipe().reply = EncodeReply({});
     EXPECT_EQ(CheckOrSynchronize(false, false), SyncOutcome::NoServerTime);
     EXPECT_EQ(Status(), "Cannot get time from server! (internet running?)");
     EXPECT_EQ(LastSyncTime, 0);
@@ -188,17 +183,17 @@ TEST_F(ServiceSyncTest, WithoutAnAnswerOrForOtherOffsetsTheProgramSetsTheClockIt
     for (std::int16_t offset : std::initializer_list<std::int16_t>{0, 45}) {
         fake::ResetAll();
         OffsetMinutes = offset;
-        fake::TimeService().reply = offset == 0 ? std::nullopt : std::optional(EncodeReply({}));
+        fake::ServicePipe().reply = offset == 0 ? std::nullopt : std::optional(EncodeReply({}));
         fake::Serve(Page(fake::Clock().utc));
         EXPECT_EQ(CheckOrSynchronize(false, false), SyncOutcome::SetAccepted) << offset;
         EXPECT_EQ(fake::Clock().setCalls.size(), 1u);
-        EXPECT_EQ(fake::TimeService().requests.size(), offset == 0 ? 1u : 0u);
+        EXPECT_EQ(fake::ServicePipe().requests.size(), offset == 0 ? 1u : 0u);
     }
     // A compare never asks the service.
     fake::ResetAll();
     fake::Serve(Page(fake::Clock().utc));
     CheckOrSynchronize(true, false);
-    EXPECT_TRUE(fake::TimeService().requests.empty());
+    EXPECT_TRUE(fake::ServicePipe().requests.empty());
 }
 
 }  // namespace

@@ -8,7 +8,7 @@
 #include <optional>
 #include <string>
 
-#include "app/settings.h"
+#include "app/options.h"
 #include "app/start_program.h"
 #include "base/identity.h"
 #include "fake_window.h"

@@ -9,7 +9,7 @@
 #include "platform/window_design.h"
 #include "platform/window_events.h"
 
-namespace win32 {
+namespace platform::win32 {
 
 MainWindowState& Ui() {
     static MainWindowState state;
@@ -47,7 +47,7 @@ std::uint32_t HandleValue(const void* handle) {
     return static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(handle));
 }
 
-}  // namespace win32
+}  // namespace platform::win32
 
 namespace platform {
 
@@ -77,7 +77,7 @@ bool IsCheckBox(HWND hwnd) {
 void LoadMainWindow() {
     if (win32::CreateMainWindow() == nullptr)
         return;
-    events::Load();
+    chronalign::events::Load();
 }
 
 int GetWindowState() {
@@ -180,9 +180,9 @@ void PopupTrayMenu() {
     // Without it the menu would not close at the next click elsewhere.
     ::PostMessageA(ui.window, WM_NULL, 0, 0);
     if (chosen == win32::kMenuRestoreId)
-        events::MenuChosen(MenuItem::Restore);
+        chronalign::events::MenuChosen(MenuItem::Restore);
     else if (chosen == win32::kMenuExitId)
-        events::MenuChosen(MenuItem::Exit);
+        chronalign::events::MenuChosen(MenuItem::Exit);
 }
 
 bool SetForegroundWindow(std::uint32_t window) {

@@ -249,13 +249,13 @@ TEST_F(InstallerTest, InstallsForTheMachineWorksFromThereAndLeavesNothingWhenRem
 
 // The service's answer to one request, straight through its pipe; nothing when none came.
 std::optional<chronalign::SyncResult> AskService() {
-    const std::string request = chronalign::service::EncodeRequest(0);
+    const std::string request = chronalign::EncodeRequest(0);
     char reply[64];
     DWORD read = 0;
     if (!::CallNamedPipeA(chronalign::identity::kPipeName, const_cast<char*>(request.data()),
                           static_cast<DWORD>(request.size()), reply, sizeof reply, &read, 30'000))
         return std::nullopt;
-    return chronalign::service::DecodeReply(std::string(reply, read));
+    return chronalign::DecodeReply(std::string(reply, read));
 }
 
 TEST_F(InstallerTest, APolicysTimePageWinsForTheProgramAndTheService) {

@@ -13,7 +13,7 @@
 #include "platform/window_design.h"
 #include "platform/window_events.h"
 
-namespace win32 {
+namespace platform::win32 {
 
 namespace {
 
@@ -77,7 +77,7 @@ LRESULT CALLBACK LinkProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
     switch (message) {
         case WM_MOUSEMOVE:
             if (IsOver(hwnd, lParam))  // held, the label hears of moves elsewhere too
-                platform::events::ControlNotified(link, Notification::MouseMove);
+                chronalign::events::ControlNotified(link, Notification::MouseMove);
             return 0;
         case WM_LBUTTONDOWN:
             ::SetCapture(hwnd);
@@ -89,7 +89,7 @@ LRESULT CALLBACK LinkProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
                 return 0;
             ::ReleaseCapture();
             if (IsOver(hwnd, lParam))
-                platform::events::ControlNotified(link, Notification::Click);
+                chronalign::events::ControlNotified(link, Notification::Click);
             return 0;
         default:
             return ::DefSubclassProc(hwnd, message, wParam, lParam);
@@ -283,4 +283,4 @@ void DrawControl(const DRAWITEMSTRUCT& item) {
                             Resolve(Ui().foreColors[index], COLOR_BTNTEXT));
 }
 
-}  // namespace win32
+}  // namespace platform::win32

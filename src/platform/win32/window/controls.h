@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-namespace win32 {
+namespace platform::win32 {
 
 // Creates every control as a child of the main window, in tab order.
 void CreateControls(HWND window);
@@ -21,4 +21,4 @@ void DrawControl(const DRAWITEMSTRUCT& item);
 // Reads the font sizes of the table: points at a DPI to a font height in pixels.
 int FontHeight(double points, UINT dpi);
 
-}  // namespace win32
+}  // namespace platform::win32

@@ -1,6 +1,6 @@
 #include "platform/win32/window/dpi.h"
 
-namespace win32 {
+namespace platform::win32 {
 
 namespace {
 
@@ -58,4 +58,4 @@ void AllowMessageFromShell(HWND window, UINT message) {
         changeFilter(window, message, kMessageFilterAllow, nullptr);
 }
 
-}  // namespace win32
+}  // namespace platform::win32

@@ -3,7 +3,7 @@
 
 #include <windows.h>
 
-namespace win32 {
+namespace platform::win32 {
 
 // The window's DPI, or the screen's where the system has no per-window DPI.
 UINT DpiOfWindow(HWND window);
@@ -17,4 +17,4 @@ int TwipsToPixels(int twips, UINT dpi);
 // Lets "TaskbarCreated" through to an elevated program, which would not hear it otherwise.
 void AllowMessageFromShell(HWND window, UINT message);
 
-}  // namespace win32
+}  // namespace platform::win32

@@ -2,7 +2,7 @@
 
 #include <string>
 
-namespace win32 {
+namespace platform::win32 {
 
 namespace {
 
@@ -61,4 +61,4 @@ void DrawGraphicalButton(const DRAWITEMSTRUCT& item, HFONT font, COLORREF back, 
     }
 }
 
-}  // namespace win32
+}  // namespace platform::win32

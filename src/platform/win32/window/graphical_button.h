@@ -5,9 +5,9 @@
 
 #include <windows.h>
 
-namespace win32 {
+namespace platform::win32 {
 
 // WM_DRAWITEM of such a button: its caption in the font and colour given.
 void DrawGraphicalButton(const DRAWITEMSTRUCT& item, HFONT font, COLORREF back, COLORREF text);
 
-}  // namespace win32
+}  // namespace platform::win32

@@ -11,14 +11,14 @@
 #include "platform/window_events.h"
 #include "resource.h"
 
-namespace win32 {
+namespace platform::win32 {
 
 namespace {
 
 using chronalign::ControlKind;
 using platform::Control;
 using platform::Notification;
-namespace events = platform::events;
+namespace events = chronalign::events;
 
 constexpr const char* kClassName = chronalign::identity::kWindowClass;
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
@@ -265,4 +265,4 @@ HWND CreateMainWindow() {
     return window;
 }
 
-}  // namespace win32
+}  // namespace platform::win32

@@ -4,9 +4,9 @@
 
 #include <windows.h>
 
-namespace win32 {
+namespace platform::win32 {
 
 // Creates the window, hidden, with its controls, icon, picture and menu. nullptr on failure.
 HWND CreateMainWindow();
 
-}  // namespace win32
+}  // namespace platform::win32

@@ -1,8 +1,7 @@
-#include "platform/win32/message_loop.h"
-
 #include "platform/win32/window/ui_state.h"
+#include "platform/window.h"
 
-namespace win32 {
+namespace platform::win32 {
 
 void DispatchOne(MSG& message) {
     // Tab, the arrows and the mnemonics move between the controls as in a dialog.
@@ -13,7 +12,13 @@ void DispatchOne(MSG& message) {
     ::DispatchMessageA(&message);
 }
 
+}  // namespace platform::win32
+
+namespace platform {
+
 int RunMessageLoop() {
+    using win32::DispatchOne;
+    using win32::Ui;
     if (Ui().window == nullptr)
         return 0;  // a second instance, or no window could be made
     MSG message{};
@@ -21,4 +26,4 @@ int RunMessageLoop() {
     return static_cast<int>(message.wParam);
 }
 
-}  // namespace win32
+}  // namespace platform

@@ -10,7 +10,7 @@
 #include "platform/win32/handle.h"
 #include "platform/window.h"
 
-namespace win32 {
+namespace platform::win32 {
 
 inline constexpr int kFirstControlId = 100;  // control i has the id 100 + i
 inline constexpr UINT_PTR kClockTimerId = 1;
@@ -53,4 +53,4 @@ std::uint32_t HandleValue(const void* handle);
 // Dispatches one message as the message loop does, keyboard navigation included.
 void DispatchOne(MSG& message);
 
-}  // namespace win32
+}  // namespace platform::win32

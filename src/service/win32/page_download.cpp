@@ -1,4 +1,4 @@
-#include "platform/win32/service/page_download.h"
+#include "service/win32/page_download.h"
 
 #include <windows.h>
 #include <winhttp.h>
@@ -12,7 +12,7 @@
 
 #include "platform/win32/handle.h"
 
-namespace service_win32 {
+namespace chronalign::service::win32 {
 
 namespace {
 
@@ -139,4 +139,4 @@ std::string DownloadPage(const std::string& address) {
     return std::move(shared->body);
 }
 
-}  // namespace service_win32
+}  // namespace chronalign::service::win32

@@ -1,4 +1,4 @@
-#include "app/settings.h"
+#include "app/options.h"
 
 #include <gtest/gtest.h>
 

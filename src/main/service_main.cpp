@@ -7,11 +7,11 @@
 #include <thread>
 
 #include "platform/win32/handle.h"
-#include "platform/win32/service/install.h"
-#include "platform/win32/service/names.h"
-#include "platform/win32/service/pipe_server.h"
+#include "service/win32/install.h"
+#include "service/win32/names.h"
+#include "service/win32/pipe_server.h"
 
-namespace service_win32 {
+namespace chronalign::service::win32 {
 
 namespace {
 
@@ -79,10 +79,10 @@ void WINAPI ServiceMain(DWORD, char**) {
 
 }  // namespace
 
-}  // namespace service_win32
+}  // namespace chronalign::service::win32
 
 int main(int argc, char** argv) {
-    using namespace service_win32;
+    using namespace chronalign::service::win32;
     if (argc == 2 && _stricmp(argv[1], "/install") == 0)
         return InstallService();
     if (argc == 2 && _stricmp(argv[1], "/uninstall") == 0)

@@ -6,7 +6,7 @@
 // small count of minutes or a two-digit time field, and a lax reading would turn a typo into a
 // plausible value. The text is read in place; the separators are asked for only when the text
 // holds something besides blanks, a sign and digits, so the common case costs no locale call.
-#include "base/convert.h"
+#include "numbers/convert.h"
 
 #include <cstdint>
 #include <limits>

@@ -3,10 +3,10 @@
 
 #include <windows.h>
 
-namespace service_win32 {
+namespace chronalign::service::win32 {
 
 // Serves clients until the stop event is set, and returns 0 then. While another process holds
 // the pipe's name it logs that and tries again, and serves once the name is free.
 DWORD RunPipeServer(HANDLE stop);
 
-}  // namespace service_win32
+}  // namespace chronalign::service::win32

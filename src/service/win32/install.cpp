@@ -1,4 +1,4 @@
-#include "platform/win32/service/install.h"
+#include "service/win32/install.h"
 
 #include <windows.h>
 
@@ -8,9 +8,9 @@
 #include <string>
 
 #include "platform/win32/handle.h"
-#include "platform/win32/service/names.h"
+#include "service/win32/names.h"
 
-namespace service_win32 {
+namespace chronalign::service::win32 {
 
 namespace {
 
@@ -205,4 +205,4 @@ int UninstallService() {
     return 0;
 }
 
-}  // namespace service_win32
+}  // namespace chronalign::service::win32

@@ -3,11 +3,11 @@
 
 #include "service/time_service.h"
 
-namespace service_win32 {
+namespace chronalign::service::win32 {
 
-void WriteAudit(const chronalign::service::AuditEntry& entry);
+void WriteAudit(const AuditEntry& entry);
 
 // The service could not make its pipe: another process made one of that name first.
 void WritePipeTaken(unsigned long error, unsigned retrySeconds);
 
-}  // namespace service_win32
+}  // namespace chronalign::service::win32

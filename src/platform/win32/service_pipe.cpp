@@ -1,4 +1,4 @@
-#include "platform/time_service.h"
+#include "platform/service_pipe.h"
 
 #include <windows.h>
 

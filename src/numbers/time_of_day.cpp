@@ -1,4 +1,4 @@
-#include "base/time_of_day.h"
+#include "numbers/time_of_day.h"
 
 namespace chronalign {
 

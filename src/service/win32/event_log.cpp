@@ -1,16 +1,14 @@
-#include "platform/win32/service/event_log.h"
+#include "service/win32/event_log.h"
 
 #include <windows.h>
 
 #include <string>
 
-#include "platform/win32/service/names.h"
+#include "service/win32/names.h"
 
-namespace service_win32 {
+namespace chronalign::service::win32 {
 
 namespace {
-
-using chronalign::service::AuditKind;
 
 // The event identifiers of the service's message table (res/service_messages.mc).
 constexpr DWORD kClockSet = 1;
@@ -29,7 +27,7 @@ void Report(WORD type, DWORD id, const std::string& text) {
 
 }  // namespace
 
-void WriteAudit(const chronalign::service::AuditEntry& entry) {
+void WriteAudit(const AuditEntry& entry) {
     WORD type = EVENTLOG_INFORMATION_TYPE;
     DWORD id = kClockSet;
     if (entry.kind == AuditKind::Warning) {
@@ -44,9 +42,9 @@ void WriteAudit(const chronalign::service::AuditEntry& entry) {
 
 void WritePipeTaken(unsigned long error, unsigned retrySeconds) {
     Report(EVENTLOG_ERROR_TYPE, kPipeTaken,
-           std::string("Another process holds the pipe ") + chronalign::identity::kPipeName +
-               " (error " + std::to_string(error) + "): no user can reach the service until it " +
+           std::string("Another process holds the pipe ") + identity::kPipeName + " (error " +
+               std::to_string(error) + "): no user can reach the service until it " +
                "goes. The service tries again every " + std::to_string(retrySeconds) + " seconds.");
 }
 
-}  // namespace service_win32
+}  // namespace chronalign::service::win32

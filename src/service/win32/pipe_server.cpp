@@ -1,4 +1,4 @@
-#include "platform/win32/service/pipe_server.h"
+#include "service/win32/pipe_server.h"
 
 #include <sddl.h>
 
@@ -6,14 +6,14 @@
 #include <string>
 
 #include "base/identity.h"
-#include "platform/time_service.h"
+#include "platform/service_pipe.h"
 #include "platform/win32/handle.h"
 #include "platform/win32/overlapped.h"
-#include "platform/win32/service/event_log.h"
-#include "platform/win32/service/page_download.h"
 #include "service/time_service.h"
+#include "service/win32/event_log.h"
+#include "service/win32/page_download.h"
 
-namespace service_win32 {
+namespace chronalign::service::win32 {
 
 namespace {
 
@@ -48,7 +48,7 @@ HANDLE CreatePipe() {
         return INVALID_HANDLE_VALUE;
     SECURITY_ATTRIBUTES attributes{sizeof attributes, descriptor, FALSE};
     const HANDLE pipe = ::CreateNamedPipeA(
-        chronalign::identity::kPipeName,
+        identity::kPipeName,
         PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED | FILE_FLAG_FIRST_PIPE_INSTANCE,
         PIPE_TYPE_MESSAGE | PIPE_READMODE_MESSAGE | PIPE_WAIT | PIPE_REJECT_REMOTE_CLIENTS, 1,
         kReadRoom, kReadRoom, 0, &attributes);
@@ -105,7 +105,7 @@ void SendReply(HANDLE pipe, HANDLE stop, const std::string& reply) {
     });
 }
 
-void ServeClient(chronalign::service::TimeService& service, HANDLE pipe, HANDLE stop) {
+void ServeClient(TimeService& service, HANDLE pipe, HANDLE stop) {
     const std::optional<std::string> request = ReadRequest(pipe, stop);
     if (!request)
         return;
@@ -130,7 +130,7 @@ DWORD RunPipeServer(HANDLE stop) {
         if (::WaitForSingleObject(stop, kPipeRetrySeconds * 1000) != WAIT_TIMEOUT)
             return 0;
     }
-    chronalign::service::TimeService service(DownloadPage, Ticks);
+    TimeService service(DownloadPage, Ticks);
     while (::WaitForSingleObject(stop, 0) == WAIT_TIMEOUT) {
         const auto connected = WaitOverlapped(pipe.get(), INFINITE, stop, [&](OVERLAPPED* o) {
             return ::ConnectNamedPipe(pipe.get(), o) != FALSE;
@@ -144,4 +144,4 @@ DWORD RunPipeServer(HANDLE stop) {
     return 0;
 }
 
-}  // namespace service_win32
+}  // namespace chronalign::service::win32

@@ -1,4 +1,4 @@
-#include "app/settings.h"
+#include "app/options.h"
 
 #include <cstdint>
 #include <optional>
@@ -6,8 +6,8 @@
 
 #include "app/run_step.h"
 #include "app/start_program.h"
-#include "base/convert.h"
 #include "base/identity.h"
+#include "numbers/convert.h"
 #include "platform/window.h"
 #include "settings/run_entry.h"
 #include "settings/store.h"

@@ -3,10 +3,10 @@
 
 #include <string>
 
-namespace service_win32 {
+namespace chronalign::service::win32 {
 
 // The body of the page at the address, at most 64 KiB, within about 20 seconds all told;
 // empty text when nothing usable came. Never fails and never hangs.
 std::string DownloadPage(const std::string& address);
 
-}  // namespace service_win32
+}  // namespace chronalign::service::win32

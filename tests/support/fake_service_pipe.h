@@ -5,16 +5,16 @@
 #include <string>
 #include <vector>
 
-#include "platform/time_service.h"
+#include "platform/service_pipe.h"
 
 namespace fake {
 
-struct TimeServiceState {
+struct ServicePipeState {
     std::optional<std::string> reply;  // nothing: no service answers
     std::vector<std::string> requests;
 };
 
-TimeServiceState& TimeService();
-void ResetTimeService();
+ServicePipeState& ServicePipe();
+void ResetServicePipe();
 
 }  // namespace fake
