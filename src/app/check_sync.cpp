@@ -18,8 +18,6 @@
 
 namespace chronalign {
 
-float LastSyncTime = 0;
-
 namespace {
 
 using platform::Control;

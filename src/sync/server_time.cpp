@@ -9,8 +9,6 @@
 
 namespace chronalign {
 
-std::int16_t OffsetMinutes = 0;
-
 namespace {
 
 constexpr std::size_t kShortestPage = 100;
@@ -123,6 +121,13 @@ void ApplyOffset(std::int16_t& hour, std::int16_t& minute, std::int16_t& second,
     hour = static_cast<std::int16_t>(h);
     minute = static_cast<std::int16_t>(m);
     second = static_cast<std::int16_t>(rest - 60 * m);
+}
+
+std::optional<int> OffsetListIndex(std::int16_t offsetMinutes) {
+    for (std::size_t index = 0; index < kOffsetList.size(); ++index)
+        if (kOffsetList[index].minutes == offsetMinutes)
+            return static_cast<int>(index);
+    return std::nullopt;
 }
 
 }  // namespace chronalign

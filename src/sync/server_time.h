@@ -16,11 +16,22 @@ struct ServerTime {
     friend bool operator==(const ServerTime&, const ServerTime&) = default;
 };
 
-// Minutes subtracted from the page's time; normally -60, -30, 0, 30 or 60. 0 at start.
-extern std::int16_t OffsetMinutes;
+// The offset list, in list order: what each entry shows and the minutes it subtracts from the
+// page's time.
+struct OffsetEntry {
+    const char* text;
+    std::int16_t minutes;
+};
+inline constexpr std::array<OffsetEntry, 5> kOffsetList{{
+    {"-60 mins", -60},
+    {"-30 mins", -30},
+    {"0 (default)", 0},
+    {"+30 mins", 30},
+    {"+60 mins", 60},
+}};
 
-// The minutes of the offset list's entries, in list order.
-inline constexpr std::array<std::int16_t, 5> kOffsetListMinutes = {-60, -30, 0, 30, 60};
+// The position of the offset's entry in the list; nothing for an offset that has none.
+std::optional<int> OffsetListIndex(std::int16_t offsetMinutes);
 
 // The time before the first " UTC" of the page, offset applied; nothing when the page is
 // shorter than 100 characters or holds no " UTC".
