@@ -31,19 +31,6 @@ DWORD WINAPI RunJob(void* parameter) {
     return 0;
 }
 
-// Dispatches what is waiting; false when the message loop has been told to quit.
-bool DispatchWaiting() {
-    MSG message{};
-    while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-        if (message.message == WM_QUIT) {
-            ::PostQuitMessage(static_cast<int>(message.wParam));  // for the loop to see
-            return false;
-        }
-        win32::DispatchOne(message);
-    }
-    return true;
-}
-
 }  // namespace
 
 bool RunWhileDoingEvents(std::function<void()> work) {
@@ -59,16 +46,21 @@ bool RunWhileDoingEvents(std::function<void()> work) {
 
     HANDLE handle = thread.get();
     for (;;) {
-        const DWORD woken =
-            ::MsgWaitForMultipleObjectsEx(1, &handle, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        // Inside a menu's or a message box's own loop only what is sent is taken (DoEvents).
+        const bool nested = win32::Ui().modalLoops > 0;
+        const DWORD woken = ::MsgWaitForMultipleObjectsEx(1, &handle, INFINITE,
+                                                          nested ? QS_SENDMESSAGE : QS_ALLINPUT,
+                                                          nested ? 0 : MWMO_INPUTAVAILABLE);
         if (woken == WAIT_OBJECT_0)
             break;
         if (woken == WAIT_FAILED) {
             ::WaitForSingleObject(handle, INFINITE);
             break;
         }
-        if (!DispatchWaiting()) {
-            win32::StopSettingTheClock();
+        DoEvents();
+        MSG quit{};
+        if (::PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE)) {
+            win32::StopSettingTheClock();  // the program is ending
             return false;
         }
     }
