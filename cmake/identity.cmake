@@ -23,6 +23,10 @@ set(CHRONALIGN_SETTINGS_ROOT "Software\\${CHRONALIGN_MAKER}")
 set(CHRONALIGN_SETTINGS_KEY "${CHRONALIGN_SETTINGS_ROOT}\\${CHRONALIGN_TITLE}")
 set(CHRONALIGN_SETTINGS_SECTION General)
 set(CHRONALIGN_USER_SETTINGS_KEY "${CHRONALIGN_SETTINGS_KEY}\\${CHRONALIGN_SETTINGS_SECTION}")
+# Group Policy's key below HKEY_LOCAL_MACHINE, which both registry views share on 64-bit Windows,
+# and the text value there (and in the other two places) that names the time page.
+set(CHRONALIGN_POLICY_KEY "Software\\Policies\\${CHRONALIGN_MAKER}\\${CHRONALIGN_TITLE}")
+set(CHRONALIGN_TIME_PAGE_VALUE TimePage)
 
 # The version resource's four numbers are major, minor, 0 and the revision; its text shows the
 # minor with two digits and the revision with four ("1.00.0058").
@@ -50,8 +54,8 @@ set(CHRONALIGN_VERSION_NUMBERS
 # C string literals of the texts for the header.
 foreach(name MAKER MAKER_CAPS TITLE PRODUCT_NAME PROGRAM_FILE SERVICE_FILE SERVICE_DESCRIPTION
     SERVICE_DISPLAY_NAME SERVICE_NAME PIPE_NAME RUN_VALUE INSTANCE_MUTEX WINDOW_CLASS
-    SETTINGS_ROOT SETTINGS_KEY SETTINGS_SECTION USER_SETTINGS_KEY HOME_PAGE MAKERS_TIME_PAGE
-    VERSION_TEXT)
+    SETTINGS_ROOT SETTINGS_KEY SETTINGS_SECTION USER_SETTINGS_KEY POLICY_KEY TIME_PAGE_VALUE
+    HOME_PAGE MAKERS_TIME_PAGE VERSION_TEXT)
   string(REPLACE "\\" "\\\\" escaped "${CHRONALIGN_${name}}")
   set(CHRONALIGN_${name}_LITERAL "\"${escaped}\"")
 endforeach()

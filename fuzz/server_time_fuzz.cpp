@@ -1,5 +1,6 @@
-// ExtractServerTime on any text with any offset: the first two bytes are the offset, the rest
-// the page. Besides the sanitizers, the result is checked against the rule it must follow.
+// ExtractServerTime and ReadPageTime on any text with any offset: the first two bytes are the
+// offset, the rest the page. Besides the sanitizers, the results are checked against the rules
+// they must follow.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -49,6 +50,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (Modulo(expected, 86400) != Modulo(got, 86400))
         std::abort();
     if (time->minute < 0 || time->minute > 59 || time->second < 0 || time->second > 59)
+        std::abort();
+    // Read to the millisecond only within the second the time text states, and within one day.
+    const auto read = chronalign::ReadPageTime(page);
+    const std::int64_t stated = 3600LL * part(0) + 60LL * part(3) + part(6);
+    if (read.has_value() != (stated >= -86400 && stated < 2 * 86400))
+        std::abort();
+    if (read && (read->millisecondOfDay / 1000 != Modulo(stated, 86400) ||
+                 (!read->milliseconds && read->millisecondOfDay % 1000 != 0)))
         std::abort();
     return 0;
 }

@@ -1,9 +1,12 @@
 # Builds the Windows Installer package: cmake -P package.cmake with
-#   -DWIXL= -DMSIINFO= -DMSIBUILD=   the msitools programs
-#   -DSOURCE= -DOUTPUT=              Chronalign.wxs and the package to write
-#   -DVERSION= -DPRODUCT_CODE= -DUPGRADE_CODE= -DPROGRAM= -DREADME= -DICON= [-DSERVICE=]
-#   -DMAKER= -DTITLE= -DPRODUCT_NAME= -DSETTINGS_KEY= -DRUN_VALUE= -DHOME_PAGE=   its identity
+#   -DDEFINITIONS=   the file the build writes beside the package, which sets
+#                    WIXL MSIINFO MSIBUILD (the msitools programs), SOURCE (Chronalign.wxs),
+#                    VERSION PRODUCT_CODE UPGRADE_CODE README ICON, and the identity: MAKER TITLE
+#                    PRODUCT_NAME SETTINGS_KEY RUN_VALUE HOME_PAGE
+#                    SERVICE_NAME (the time service's, for the service manager)
+#   -DPROGRAM= -DSERVICE= -DOUTPUT=     the programs to package and the package to write
 # Every path is absolute. A failed build leaves no package behind, so the next build tries again.
+include("${DEFINITIONS}")
 
 macro(fail message)
   file(REMOVE "${OUTPUT}")
@@ -20,14 +23,12 @@ endfunction()
 from_root(program "${PROGRAM}")
 from_root(readme "${README}")
 from_root(icon "${ICON}")
+from_root(service "${SERVICE}")
 set(defines -D Version=${VERSION} -D ProductCode=${PRODUCT_CODE} -D UpgradeCode=${UPGRADE_CODE}
   -D ProgramExe=${program} -D Readme=${readme} -D Icon=${icon}
   -D Maker=${MAKER} -D Title=${TITLE} -D ProductName=${PRODUCT_NAME} -D SettingsKey=${SETTINGS_KEY}
-  -D RunValue=${RUN_VALUE} -D HomePage=${HOME_PAGE})
-if(SERVICE)
-  from_root(service "${SERVICE}")
-  list(APPEND defines -D ServiceExe=${service})
-endif()
+  -D ServiceExe=${service} -D ServiceName=${SERVICE_NAME} -D RunValue=${RUN_VALUE}
+  -D HomePage=${HOME_PAGE})
 
 file(REMOVE "${OUTPUT}")
 execute_process(COMMAND "${WIXL}" --arch x86 ${defines} -o "${OUTPUT}" "${SOURCE}"
@@ -48,4 +49,24 @@ execute_process(COMMAND "${MSIBUILD}" "${OUTPUT}" -q
   RESULT_VARIABLE failed)
 if(failed)
   fail("could not mark TIMEPAGE secure in ${OUTPUT}")
+endif()
+
+# The older version's removal in an upgrade gets the Remove column of its Upgrade row as its
+# REMOVE; OLDVERSIONREMOVE (see Chronalign.wxs) says what that is.
+execute_process(COMMAND "${MSIBUILD}" "${OUTPUT}" -q
+  "UPDATE `Upgrade` SET `Remove` = '[OLDVERSIONREMOVE]' WHERE `ActionProperty` = 'WIX_UPGRADE_DETECTED'"
+  RESULT_VARIABLE failed)
+if(failed)
+  fail("could not set the older version's removal in ${OUTPUT}")
+endif()
+
+# wixl removes the older version before the new install's script begins (after InstallValidate),
+# in a transaction of its own: a new version that then failed would leave neither. Right after
+# InstallInitialize the removal is part of the new install's script, and a failure rolls it
+# back, older version, service and all.
+execute_process(COMMAND "${MSIBUILD}" "${OUTPUT}" -q
+  "UPDATE `InstallExecuteSequence` SET `Sequence` = 1510 WHERE `Action` = 'RemoveExistingProducts'"
+  RESULT_VARIABLE failed)
+if(failed)
+  fail("could not move RemoveExistingProducts in ${OUTPUT}")
 endif()

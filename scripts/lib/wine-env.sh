@@ -4,7 +4,10 @@
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 export WINEPREFIX="${WINEPREFIX:-$root/build/wineprefix}"
-export WINEARCH=win32
+# 32-bit unless the caller asks for a 64-bit prefix (CHRONALIGN_WINEARCH=win64), where the
+# 32-bit programs run under WoW64 as on every Windows 11: Program Files (x86), the registry's
+# 32-bit view, SysWOW64.
+export WINEARCH=${CHRONALIGN_WINEARCH:-win32}
 export WINEDEBUG=-all
 # No Mono or Gecko installers: nothing here needs .NET or an HTML engine. No menu entries on the
 # host for what an installer puts into a prefix's Start menu.

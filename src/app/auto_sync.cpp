@@ -14,8 +14,6 @@
 
 namespace chronalign {
 
-AutoSyncFailureState AutoSyncFailure;
-
 namespace {
 
 using platform::Control;

@@ -3,13 +3,10 @@
 
 #include <string>
 
+#include "app/program_state.h"
 #include "sync/sync_core.h"
 
 namespace chronalign {
-
-// Seconds since local midnight right after the last clock-setting call of this run; 0 until
-// the first.
-extern float LastSyncTime;
 
 // bCheckOnly: compare and report (true) or set the clock (false). bRecheck: this run is the
 // confirming re-check of a compare; otherwise a difference beyond a second is compared once

@@ -1,11 +1,12 @@
 #include "app/options.h"
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
 
+#include "app/program_state.h"
 #include "app/run_step.h"
-#include "app/start_program.h"
 #include "base/identity.h"
 #include "numbers/convert.h"
 #include "platform/window.h"
@@ -23,8 +24,6 @@ constexpr const char* kApplication = identity::kSettingsApplication;
 constexpr const char* kSection = identity::kSettingsSection;
 constexpr const char* kRunSubKey = R"(Software\Microsoft\Windows\CurrentVersion\Run)";
 
-constexpr int kNeutralIndex = 2;
-
 std::optional<std::string> Read(const char* key, const char* defaultText) {
     return TryReadSetting(kApplication, kSection, key, defaultText);
 }
@@ -34,37 +33,64 @@ void Write(const char* key, const std::string& text) {
     WriteSetting(kApplication, kSection, key, text);
 }
 
-void LoadInterval() {
-    if (const auto text = Read("Interval", "30"))
-        platform::SetText(Control::txtInterval, *text);
-    if (ToLong(platform::GetText(Control::txtInterval)) < 1)
-        platform::SetText(Control::txtInterval, "30");
+// One stored setting: its key, the control that shows it, the text when none is stored, and how
+// the text goes into the control and comes back out. Load and save both walk the one table.
+struct Setting {
+    const char* key;
+    Control control;
+    const char* defaultText;
+    // stored: nothing when the store could not be read.
+    void (*load)(const Setting& setting, const std::optional<std::string>& stored);
+    std::string (*save)(const Setting& setting);
+};
+
+// An interval below one minute, stored or typed, is the default's.
+void LoadInterval(const Setting& setting, const std::optional<std::string>& stored) {
+    if (stored)
+        platform::SetText(setting.control, *stored);
+    if (ToLong(platform::GetText(setting.control)) < 1)
+        platform::SetText(setting.control, setting.defaultText);
+}
+
+std::string SaveText(const Setting& setting) {
+    return platform::GetText(setting.control);
 }
 
 // A stored number a box cannot hold leaves it as it was.
-void LoadCheckBox(Control box, const char* key) {
-    const auto text = Read(key, "0");
-    if (!text)
+void LoadCheckBox(const Setting& setting, const std::optional<std::string>& stored) {
+    if (!stored)
         return;
-    const int value = ToInteger(*text);
+    const int value = ToInteger(*stored);
     if (platform::IsCheckBoxValue(value))
-        platform::SetValue(box, value);
+        platform::SetValue(setting.control, value);
 }
 
-// -60, -30, 30 and 60 have entries of their own; anything else shows as "0 (default)".
+std::string SaveCheckBox(const Setting& setting) {
+    return std::to_string(platform::GetValue(setting.control));
+}
+
+// An offset without an entry of its own shows as the entry that subtracts nothing.
 int IndexOfOffset(std::int16_t minutes) {
-    for (int index : {0, 1, 3, 4})
-        if (kOffsetListMinutes[static_cast<std::size_t>(index)] == minutes)
-            return index;
-    return kNeutralIndex;
+    return OffsetListIndex(minutes).value_or(*OffsetListIndex(0));
 }
 
-void LoadOffset() {
-    if (const auto text = Read("Offset", "0"))
-        OffsetMinutes = ToInteger(*text);
-    // A stored offset other than the five stays in OffsetMinutes until the next save.
-    platform::SetListIndex(Control::cmbOffset, IndexOfOffset(OffsetMinutes));
+// A stored offset other than the five stays in OffsetMinutes until the next save.
+void LoadOffset(const Setting& setting, const std::optional<std::string>& stored) {
+    if (stored)
+        OffsetMinutes = ToInteger(*stored);
+    platform::SetListIndex(setting.control, IndexOfOffset(OffsetMinutes));
 }
+
+std::string SaveOffset(const Setting&) {
+    return std::to_string(OffsetMinutes);
+}
+
+constexpr std::array<Setting, 4> kSettings{{
+    {"Interval", Control::txtInterval, "30", LoadInterval, SaveText},
+    {"Auto", Control::chkAuto, "0", LoadCheckBox, SaveCheckBox},
+    {"AutoRun", Control::chkAutoRun, "0", LoadCheckBox, SaveCheckBox},
+    {"Offset", Control::cmbOffset, "0", LoadOffset, SaveOffset},
+}};
 
 // Quoted, so that a folder with blanks cannot be read as a shorter program with arguments.
 std::string RunCommand() {
@@ -79,29 +105,21 @@ void WriteRunEntry() {
 
 void TakeOffsetFromList() {
     const int index = platform::GetListIndex(Control::cmbOffset);
-    if (index >= 0 && index < static_cast<int>(kOffsetListMinutes.size()))
-        OffsetMinutes = kOffsetListMinutes[static_cast<std::size_t>(index)];
-}
-
-void WriteBox(Control box, const char* key) {
-    Write(key, std::to_string(platform::GetValue(box)));
+    if (index >= 0 && index < static_cast<int>(kOffsetList.size()))
+        OffsetMinutes = kOffsetList[static_cast<std::size_t>(index)].minutes;
 }
 
 }  // namespace
 
 void LoadSettings() {
-    RunStep(LoadInterval);
-    RunStep([] { LoadCheckBox(Control::chkAuto, "Auto"); });
-    RunStep([] { LoadCheckBox(Control::chkAutoRun, "AutoRun"); });
-    RunStep(LoadOffset);
+    for (const Setting& setting : kSettings)
+        RunStep([&setting] { setting.load(setting, Read(setting.key, setting.defaultText)); });
 }
 
 void SaveSettings() {
     RunStep(TakeOffsetFromList);
-    RunStep([] { Write("Interval", platform::GetText(Control::txtInterval)); });
-    RunStep([] { WriteBox(Control::chkAuto, "Auto"); });
-    RunStep([] { WriteBox(Control::chkAutoRun, "AutoRun"); });
-    RunStep([] { Write("Offset", std::to_string(OffsetMinutes)); });
+    for (const Setting& setting : kSettings)
+        RunStep([&setting] { Write(setting.key, setting.save(setting)); });
     RunStep(WriteRunEntry);
 }
 

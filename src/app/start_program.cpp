@@ -1,7 +1,5 @@
 #include "app/start_program.h"
 
-#include <array>
-
 #include "app/app_folder.h"
 #include "app/auto_sync.h"
 #include "app/options.h"
@@ -12,16 +10,9 @@
 
 namespace chronalign {
 
-std::string AppFolder;
-
 namespace {
 
 using platform::Control;
-
-// The offset list's entries, in list order; the settings map positions to minutes.
-constexpr std::array<const char*, 5> kOffsetEntries{"-60 mins", "-30 mins", "0 (default)",
-                                                    "+30 mins", "+60 mins"};
-static_assert(kOffsetEntries.size() == kOffsetListMinutes.size());
 
 }  // namespace
 
@@ -34,7 +25,7 @@ void StartProgram() {
 
     platform::LoadMainWindow();  // Form_Load puts the window behind its icon
 
-    for (const char* entry : kOffsetEntries) platform::AddItem(Control::cmbOffset, entry);
+    for (const OffsetEntry& entry : kOffsetList) platform::AddItem(Control::cmbOffset, entry.text);
 
     LoadSettings();
 

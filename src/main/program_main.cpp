@@ -5,6 +5,10 @@
 #include "platform/window.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    // An installer that replaces the program's file closes it through the Restart Manager (a
+    // silent upgrade, in every session); registered, the program is started again afterwards.
+    // Not after a crash or a hang, and not after a reboot, where the Run entry decides.
+    ::RegisterApplicationRestart(L"", RESTART_NO_CRASH | RESTART_NO_HANG | RESTART_NO_REBOOT);
     chronalign::StartProgram();
     return platform::RunMessageLoop();
 }

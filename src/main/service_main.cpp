@@ -71,7 +71,7 @@ void WINAPI ServiceMain(DWORD, char**) {
     ::WaitForSingleObject(stop.get(), INFINITE);
     Report(SERVICE_STOP_PENDING, NO_ERROR, 1000);
     const bool finished = ::WaitForSingleObject(serverDone.get(), kStopGrace) == WAIT_OBJECT_0;
-    // An error stop (the pipe could not be made) lets the service manager restart the service.
+    // An error stop would let the service manager restart the service.
     Report(SERVICE_STOPPED, finished ? exitCode : NO_ERROR);
     if (!finished)
         ::ExitProcess(0);

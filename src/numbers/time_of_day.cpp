@@ -1,5 +1,7 @@
 #include "numbers/time_of_day.h"
 
+#include <chrono>
+
 namespace chronalign {
 
 namespace {
@@ -52,6 +54,29 @@ std::int32_t ShortWayRound(std::int32_t seconds) {
 
 std::int32_t SecondsOfDay(const platform::SystemTime& time) {
     return SecondsOf(time.wHour, time.wMinute, time.wSecond);
+}
+
+platform::SystemTime RecordOfInstant(std::int64_t microseconds) {
+    using namespace std::chrono;
+    constexpr std::int64_t kPerDay = std::int64_t{kSecondsPerDay} * 1'000'000;
+    constexpr std::int64_t kDaysFrom1601To1970 = 134'774;
+    std::int64_t day = microseconds / kPerDay;
+    std::int64_t rest = microseconds % kPerDay;
+    if (rest < 0) {
+        rest += kPerDay;
+        --day;
+    }
+    const sys_days date{days{day - kDaysFrom1601To1970}};
+    const year_month_day ymd{date};
+    const auto ms = static_cast<std::int32_t>(rest / 1000);
+    return {static_cast<std::uint16_t>(static_cast<int>(ymd.year())),
+            static_cast<std::uint16_t>(static_cast<unsigned>(ymd.month())),
+            static_cast<std::uint16_t>(weekday{date}.c_encoding()),
+            static_cast<std::uint16_t>(static_cast<unsigned>(ymd.day())),
+            static_cast<std::uint16_t>(ms / 3'600'000),
+            static_cast<std::uint16_t>(ms / 60'000 % 60),
+            static_cast<std::uint16_t>(ms / 1000 % 60),
+            static_cast<std::uint16_t>(ms % 1000)};
 }
 
 platform::SystemTime WithNearestTimeOfDay(const platform::SystemTime& clock,

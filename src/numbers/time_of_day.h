@@ -20,6 +20,10 @@ std::int32_t ShortWayRound(std::int32_t seconds);
 // The seconds since midnight of a record's time of day, milliseconds left out.
 std::int32_t SecondsOfDay(const platform::SystemTime& time);
 
+// The record of an instant given as microseconds since 1601-01-01 00:00 UTC (as
+// platform::PreciseSystemTime gives it), rounded down to the millisecond.
+platform::SystemTime RecordOfInstant(std::int64_t microseconds);
+
 // clock with its time of day replaced by secondsOfDay (taken modulo one day), on the day
 // before, the same day or the day after, whichever puts it within twelve hours of clock.
 // Year, month, day and day of week carry across month and year ends; milliseconds stay.

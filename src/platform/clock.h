@@ -37,6 +37,10 @@ constexpr std::int32_t SecondsOf(std::int32_t hour, std::int32_t minute, std::in
 // The system clock in UTC.
 SystemTime GetSystemTime();
 
+// The system clock in UTC as finely as the system keeps it (GetSystemTimePreciseAsFileTime where
+// it exists): microseconds since 1601-01-01 00:00 UTC.
+std::int64_t PreciseSystemTime();
+
 // Writes the system clock (UTC), with the right to do so enabled in the process token around
 // the call and restored after it. Returns false when the system refused the new time.
 bool SetSystemTime(const SystemTime& time);

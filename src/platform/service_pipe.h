@@ -1,4 +1,4 @@
-// The time service facility: one exchange of messages with the service's pipe, for a program
+// The service pipe facility: one exchange of messages with the time service's pipe, for a program
 // that may lack the right to set the clock itself.
 #pragma once
 
@@ -12,9 +12,10 @@ namespace platform {
 // is seen to be wrong there.
 inline constexpr std::size_t kTimeServiceReplyRoom = 48;
 
-// Sends the request and returns the service's reply, waiting a bounded time for a busy service.
-// Nothing when no service answers: none installed or running, none within the time, or the
-// request was dropped.
+// Sends the request and returns the service's reply, waiting a bounded time for a busy service,
+// or for one installed but stopped, which it starts. Nothing when no service answers: none
+// installed, none that may start, none within the time, a pipe whose server is not the
+// service's process, or the request was dropped.
 std::optional<std::string> AskTimeService(const std::string& request);
 
 }  // namespace platform

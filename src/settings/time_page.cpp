@@ -11,39 +11,47 @@ namespace chronalign {
 
 namespace {
 
-constexpr const char* kValueName = "TimePage";
-
-// The machine-wide text, or empty when it is missing, unreadable or not a text. Asks for read
-// access alone: every user may read the machine's key, only administrators may change it.
-std::string MachineTimePage() {
+// The text at the key below HKEY_LOCAL_MACHINE, or empty when it is missing, unreadable or not
+// a text. Asks for read access alone: every user may read the machine's keys, only
+// administrators may change them.
+std::string MachineText(const char* keyPath) {
     RegKeyHolder key;
-    if (platform::RegOpenKeyExA(platform::kHkeyLocalMachine, identity::kSettingsKey, 0,
-                                platform::kKeyQueryValue, key.Receive()) != platform::kErrorSuccess)
+    if (platform::RegOpenKeyExA(platform::kHkeyLocalMachine, keyPath, 0, platform::kKeyQueryValue,
+                                key.Receive()) != platform::kErrorSuccess)
         return {};
     std::uint32_t type = 0;
     std::string data;
-    if (platform::RegQueryValueExA(key.get(), kValueName, &type, &data) !=
+    if (platform::RegQueryValueExA(key.get(), identity::kTimePageValue, &type, &data) !=
             platform::kErrorSuccess ||
         type != platform::kRegSz)
         return {};
     return data.substr(0, data.find('\0'));
 }
 
+// The machine's own text, else the maker's page: what is left when no policy decides.
+std::string MachineOrMakers() {
+    if (std::string machine = MachineText(identity::kSettingsKey); !machine.empty())
+        return machine;
+    return identity::kMakersTimePage;
+}
+
 }  // namespace
 
 std::string TimePageAddress() {
+    if (std::string policy = MachineText(identity::kPolicyKey); !policy.empty())
+        return policy;
     // An empty text is what an installer leaves when it was given no address: it names no page.
-    if (std::string user =
-            ReadSetting(identity::kSettingsApplication, identity::kSettingsSection, kValueName, "");
+    if (std::string user = ReadSetting(identity::kSettingsApplication, identity::kSettingsSection,
+                                       identity::kTimePageValue, "");
         !user.empty())
         return user;
-    return MachineTimePageAddress();
+    return MachineOrMakers();
 }
 
 std::string MachineTimePageAddress() {
-    if (std::string machine = MachineTimePage(); !machine.empty())
-        return machine;
-    return identity::kMakersTimePage;
+    if (std::string policy = MachineText(identity::kPolicyKey); !policy.empty())
+        return policy;
+    return MachineOrMakers();
 }
 
 }  // namespace chronalign

@@ -1,18 +1,22 @@
-// Where the time page is: the user's own choice, else the machine's, else the maker's.
+// Where the time page is: the administrators' policy, else the user's own choice, else the
+// machine's, else the maker's.
 #pragma once
 
 #include <string>
 
 namespace chronalign {
 
-// The address of the time page: the user's "TimePage" text in the settings store when it is
-// there and not empty; else the machine-wide "TimePage" text under
-// HKEY_LOCAL_MACHINE\Software\Velmora\Chronalign (the installer's TIMEPAGE, or an
-// administrator's) when it is there and not empty; else the maker's time page. Reads only.
+// The address of the time page: the "TimePage" text under
+// HKEY_LOCAL_MACHINE\Software\Policies\Velmora\Chronalign (Group Policy's, one key for 32-bit
+// and 64-bit programs alike) when it is there and not empty; else the user's "TimePage" text in
+// the settings store when it is there and not empty; else the machine-wide "TimePage" text under
+// HKEY_LOCAL_MACHINE\Software\Velmora\Chronalign (the installer's TIMEPAGE; a 32-bit program's
+// view, which 64-bit Windows keeps under Software\WOW6432Node) when it is there and not empty;
+// else the maker's time page. Reads only.
 std::string TimePageAddress();
 
 // The machine-wide address alone, for the time service, which never reads a user's: the
-// machine-wide "TimePage" text when it is there and not empty, else the maker's time page.
+// policy's "TimePage", else the machine's, when there and not empty, else the maker's time page.
 std::string MachineTimePageAddress();
 
 }  // namespace chronalign

@@ -2,13 +2,12 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 
 #include "numbers/convert.h"
 #include "numbers/time_of_day.h"
 
 namespace chronalign {
-
-std::int16_t OffsetMinutes = 0;
 
 namespace {
 
@@ -36,6 +35,33 @@ std::int16_t Field(std::string_view time, std::size_t from) {
     return ToInteger(from < time.size() ? time.substr(from, 2) : std::string_view{});
 }
 
+constexpr std::string_view kMillisecondToken = "msec=";
+constexpr std::size_t kMostSecondDigits = 12;  // far beyond any date, well within 64 bits
+
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// The milliseconds since 1970 that a token at the start of text states; nothing unless it has
+// digits, a point and exactly three decimals.
+std::optional<std::int64_t> TokenMilliseconds(std::string_view text) {
+    std::size_t at = 0;
+    std::int64_t seconds = 0;
+    while (at < text.size() && IsDigit(text[at]) && at < kMostSecondDigits)
+        seconds = seconds * 10 + (text[at++] - '0');
+    if (at == 0 || at + 4 > text.size() || text[at] != '.')
+        return std::nullopt;
+    std::int64_t fraction = 0;
+    for (std::size_t i = at + 1; i < at + 4; ++i) {
+        if (!IsDigit(text[i]))
+            return std::nullopt;
+        fraction = fraction * 10 + (text[i] - '0');
+    }
+    if (at + 4 < text.size() && IsDigit(text[at + 4]))
+        return std::nullopt;
+    return seconds * 1000 + fraction;
+}
+
 std::int32_t FloorDiv(std::int32_t a, std::int32_t b) {
     const std::int32_t q = a / b;
     return q * b != a && (a < 0) != (b < 0) ? q - 1 : q;
@@ -56,6 +82,31 @@ std::optional<ServerTime> ExtractServerTime(std::string_view pageText, std::int1
     return t;
 }
 
+std::optional<PageTime> ReadPageTime(std::string_view pageText) {
+    const std::optional<ServerTime> stated = ExtractServerTime(pageText, 0);
+    if (!stated)
+        return std::nullopt;
+    const std::int32_t second = SecondsOf(stated->hour, stated->minute, stated->second);
+    if (second < 0 || second >= kSecondsPerDay)
+        return std::nullopt;
+    const PageTime whole{second * 1000, false};
+    const std::string_view rest = pageText.substr(FindMarker(pageText));
+    const std::size_t token = rest.find(kMillisecondToken);
+    if (token == std::string_view::npos)
+        return whole;
+    const std::optional<std::int64_t> ms =
+        TokenMilliseconds(rest.substr(token + kMillisecondToken.size()));
+    if (!ms)
+        return whole;
+    constexpr std::int64_t kMillisecondsPerDay = std::int64_t{kSecondsPerDay} * 1000;
+    const auto ofDay = static_cast<std::int32_t>(*ms % kMillisecondsPerDay);
+    // A token from another instant than the page's second (a template filled twice, a
+    // server-side cache) is worth less than none.
+    if (ofDay / 1000 != second)
+        return whole;
+    return PageTime{ofDay, true};
+}
+
 void ApplyOffset(std::int16_t& hour, std::int16_t& minute, std::int16_t& second,
                  std::int16_t offsetMinutes) {
     std::int32_t total = SecondsOf(hour, minute, second);
@@ -70,6 +121,13 @@ void ApplyOffset(std::int16_t& hour, std::int16_t& minute, std::int16_t& second,
     hour = static_cast<std::int16_t>(h);
     minute = static_cast<std::int16_t>(m);
     second = static_cast<std::int16_t>(rest - 60 * m);
+}
+
+std::optional<int> OffsetListIndex(std::int16_t offsetMinutes) {
+    for (std::size_t index = 0; index < kOffsetList.size(); ++index)
+        if (kOffsetList[index].minutes == offsetMinutes)
+            return static_cast<int>(index);
+    return std::nullopt;
 }
 
 }  // namespace chronalign

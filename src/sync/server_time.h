@@ -16,15 +16,39 @@ struct ServerTime {
     friend bool operator==(const ServerTime&, const ServerTime&) = default;
 };
 
-// Minutes subtracted from the page's time; normally -60, -30, 0, 30 or 60. 0 at start.
-extern std::int16_t OffsetMinutes;
+// The offset list, in list order: what each entry shows and the minutes it subtracts from the
+// page's time.
+struct OffsetEntry {
+    const char* text;
+    std::int16_t minutes;
+};
+inline constexpr std::array<OffsetEntry, 5> kOffsetList{{
+    {"-60 mins", -60},
+    {"-30 mins", -30},
+    {"0 (default)", 0},
+    {"+30 mins", 30},
+    {"+60 mins", 60},
+}};
 
-// The minutes of the offset list's entries, in list order.
-inline constexpr std::array<std::int16_t, 5> kOffsetListMinutes = {-60, -30, 0, 30, 60};
+// The position of the offset's entry in the list; nothing for an offset that has none.
+std::optional<int> OffsetListIndex(std::int16_t offsetMinutes);
 
 // The time before the first " UTC" of the page, offset applied; nothing when the page is
 // shorter than 100 characters or holds no " UTC".
 std::optional<ServerTime> ExtractServerTime(std::string_view pageText, std::int16_t offsetMinutes);
+
+// What a page states of the instant it was served, in UTC without the user's offset.
+struct PageTime {
+    std::int32_t millisecondOfDay = 0;  // 0 to 86399999; a multiple of 1000 for whole seconds
+    bool milliseconds = false;          // else the page states the second it was in, truncated
+
+    friend bool operator==(const PageTime&, const PageTime&) = default;
+};
+
+// The page's "HH:MM:SS" as ExtractServerTime finds it, to the millisecond when a token
+// "msec=<seconds since 1970>.<three digits>" follows it and falls within that second; nothing
+// when ExtractServerTime finds nothing or the time lies outside one day.
+std::optional<PageTime> ReadPageTime(std::string_view pageText);
 
 // Subtracts offsetMinutes from the time and wraps the result into one day, in place.
 void ApplyOffset(std::int16_t& hour, std::int16_t& minute, std::int16_t& second,

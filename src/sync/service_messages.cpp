@@ -1,7 +1,5 @@
 #include "sync/service_messages.h"
 
-#include <algorithm>
-
 namespace chronalign {
 
 namespace {
@@ -40,8 +38,7 @@ std::uint16_t OutcomeCode(SyncOutcome outcome) {
 }  // namespace
 
 bool IsServiceOffset(std::int16_t offsetMinutes) {
-    return std::find(kOffsetListMinutes.begin(), kOffsetListMinutes.end(), offsetMinutes) !=
-           kOffsetListMinutes.end();
+    return OffsetListIndex(offsetMinutes).has_value();
 }
 
 std::string EncodeRequest(std::int16_t offsetMinutes) {

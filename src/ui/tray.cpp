@@ -13,11 +13,9 @@
 
 namespace chronalign {
 
-platform::NotifyIconData TrayIconData;
-
 namespace {
 
-int trayRetriesLeft = 0;
+int& trayRetriesLeft = Program.TrayRetriesLeft;
 
 void FillTrayIconData() {
     TrayIconData = {};

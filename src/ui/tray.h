@@ -1,16 +1,13 @@
 // The notification-area icon, its mouse messages and its menu.
 #pragma once
 
-#include "platform/shell.h"
+#include "app/program_state.h"
 
 namespace chronalign {
 
 // How many times the icon is offered again, a few times a second, when the notification area
 // is not up yet (the program starts from the Run key at log-on, often before the shell).
 inline constexpr int kTrayRetryLimit = 480;
-
-// The notification-icon record: zero until TrayOn fills it; TrayOff uses it unchanged.
-extern platform::NotifyIconData TrayIconData;
 
 // Public methods of frmMain.
 void TrayOn();

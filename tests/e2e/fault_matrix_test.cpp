@@ -1,6 +1,8 @@
-// The real program's "Check" and "Synchronize" against every faulty time page, one after the
-// other in one running program: each ends within the download's deadline with the text the page
-// deserves, sets the clock only from a valid time, and leaves the window answering.
+// The real program's "Check" and "Synchronize" against every faulty time page: each ends within
+// the download's deadline with the text the page deserves, sets the clock only from a valid
+// time, and leaves the window answering. Alone, one running program tries every case; run side
+// by side (in_prefix_copies.sh), each program takes the cases no other has claimed, so the slow
+// cases wait out their deadlines at the same time.
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -11,6 +13,7 @@
 #include "http_faults.h"
 #include "program_test.h"
 #include "sync/download_limits.h"
+#include "wine_path.h"
 
 namespace e2e {
 namespace {
@@ -32,6 +35,16 @@ long long ClockOffset() {
     return utc -
            std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now().time_since_epoch())
                .count();
+}
+
+// Whether this run takes the case: always when it runs alone; beside others, when it is the
+// first to make the case's folder among the shared claims.
+bool Claim(std::size_t index) {
+    const char* claims = std::getenv("E2E_CLAIMS");
+    if (claims == nullptr || *claims == '\0')
+        return true;
+    const std::string folder = DosPath(claims) + "\\" + std::to_string(index);
+    return ::CreateDirectoryA(folder.c_str(), nullptr) != FALSE;
 }
 
 bool Answers(HWND window) {
@@ -96,8 +109,10 @@ TEST_F(FaultMatrixTest, EveryFaultyPageEndsInTimeWithItsOwnOutcome) {
 
     std::printf("%-46s | %-28s | %7s | %-28s | %7s\n", "case", "Check", "seconds", "Synchronize",
                 "seconds");
-    for (const auto& fault : testsupport::FaultCases()) {
-        if (!fault.inProgram)
+    const auto cases = testsupport::FaultCases();
+    for (std::size_t index = 0; index < cases.size(); ++index) {
+        const auto& fault = cases[index];
+        if (!fault.inProgram || !Claim(index))
             continue;
         const testsupport::FaultServer server(fault);
         ASSERT_TRUE(WriteSetting("TimePage", server.Url()));

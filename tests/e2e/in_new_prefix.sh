@@ -6,6 +6,8 @@
 set -euo pipefail
 export WINEPREFIX=$1
 shift
+# 64-bit, as the machines the package and the service are for.
+export CHRONALIGN_WINEARCH=win64
 rm -rf "$WINEPREFIX"
 . "$(dirname "$0")/../../scripts/lib/wine-env.sh"
 trap 'wine_env_stop; rm -rf "$WINEPREFIX"' EXIT

@@ -55,9 +55,11 @@ std::vector<HWND> TopLevelWindows(WindowQuery query) {
 
 Program::Program() : Program(DosPath(CHRONALIGN_EXE)) {}
 
-Program::Program(const std::string& exe) {
+Program::Program(const std::string& exe, const std::string& arguments) {
     const std::string folder = FolderOfPath(exe);
     std::string commandLine = "\"" + exe + "\"";
+    if (!arguments.empty())
+        commandLine += " " + arguments;
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info{};

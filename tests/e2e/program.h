@@ -11,8 +11,9 @@ namespace e2e {
 
 class Program {
   public:
-    Program();                                 // starts the program; Started() tells whether it did
-    explicit Program(const std::string& exe);  // starts the program at that DOS path
+    Program();  // starts the program; Started() tells whether it did
+    // Starts the program at that DOS path, with the arguments given.
+    explicit Program(const std::string& exe, const std::string& arguments = {});
     ~Program();
 
     Program(const Program&) = delete;

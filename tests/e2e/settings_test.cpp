@@ -75,5 +75,25 @@ TEST_F(ProgramTest, WhatTheUserChangedIsSavedAndTheNextRunLoadsIt) {
     EXPECT_EQ(Text(window, Control::txtInterval), "30") << "an interval of letters is replaced";
 }
 
+// An installer replacing the program's file asks it to close (the Restart Manager's
+// WM_QUERYENDSESSION with ENDSESSION_CLOSEAPP), hidden behind its icon as at log-on.
+TEST_F(ProgramTest, AnInstallersCloseRequestSavesTheSettingsAndEndsTheProgram) {
+    Program program;
+    HWND window = ShownWindow(program);
+    ASSERT_NE(window, nullptr);
+    Click(ControlOf(window, Control::chkAuto));
+    ASSERT_TRUE(
+        WaitUntil([&] { return CheckOf(ControlOf(window, Control::chkAuto)) == 1; }, kUiTimeout));
+    ::PostMessageA(window, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    ASSERT_TRUE(WaitForHidden(window));
+    DWORD_PTR agreed = FALSE;
+    ASSERT_TRUE(::SendMessageTimeoutA(window, WM_QUERYENDSESSION, 0, ENDSESSION_CLOSEAPP,
+                                      SMTO_ABORTIFHUNG, 5000, &agreed));
+    EXPECT_EQ(agreed, static_cast<DWORD_PTR>(TRUE));
+    EXPECT_EQ(ReadSetting("Auto"), "1");
+    ::PostMessageA(window, WM_ENDSESSION, TRUE, ENDSESSION_CLOSEAPP);
+    EXPECT_TRUE(program.WaitForExit(kUiTimeout));
+}
+
 }  // namespace
 }  // namespace e2e

@@ -1,6 +1,7 @@
-// "Synchronize" with the time service running, and with it stopped. These run only in the prefix
-// where the service's tests installed it (tests/service). The machine-wide time page, which only
-// the service reads, and the user's are two servers: each request shows who asked.
+// "Synchronize" with the time service running, stopped (the program starts it) and disabled. These
+// run only in the prefix where the service's tests installed it (tests/service). The machine-wide
+// time page, which only the service reads, and the user's are two servers: each request shows who
+// asked.
 #include "program_test.h"
 #include "service_control.h"
 
@@ -62,13 +63,42 @@ TEST_F(ThroughService, SynchronizeIsCarriedOutByTheService) {
     EXPECT_EQ(page_.RequestCount(), 0);
 }
 
-TEST_F(ThroughService, WithTheServiceStoppedTheProgramSetsTheClockItself) {
+// As after a boot, before the service's delayed start: the program starts it.
+TEST_F(ThroughService, WithTheServiceStoppedTheProgramStartsItAndItSetsTheClock) {
     ASSERT_TRUE(StopService());
 
     Program program;
     HWND window = ShownWindow(program);
     ASSERT_NE(window, nullptr);
     const std::string status = Synchronize(window);
+    EXPECT_TRUE(status.starts_with("Time updated succesfully! (")) << status;
+    EXPECT_EQ(testsupport::ServiceState(), static_cast<DWORD>(SERVICE_RUNNING));
+    EXPECT_EQ(machinePage_.RequestCount(), 1);
+    EXPECT_EQ(page_.RequestCount(), 0);
+}
+
+// Sets the service's start type; true when the service manager took it.
+bool SetStartType(DWORD startType) {
+    const SC_HANDLE manager = ::OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT);
+    const SC_HANDLE service =
+        ::OpenServiceA(manager, testsupport::kServiceName, SERVICE_CHANGE_CONFIG);
+    const bool changed =
+        service &&
+        ::ChangeServiceConfigA(service, SERVICE_NO_CHANGE, startType, SERVICE_NO_CHANGE, nullptr,
+                               nullptr, nullptr, nullptr, nullptr, nullptr, nullptr);
+    ::CloseServiceHandle(service);
+    ::CloseServiceHandle(manager);
+    return changed;
+}
+
+TEST_F(ThroughService, WithTheServiceDisabledTheProgramSetsTheClockItself) {
+    ASSERT_TRUE(StopService());
+    ASSERT_TRUE(SetStartType(SERVICE_DISABLED));
+
+    Program program;
+    HWND window = ShownWindow(program);
+    const std::string status = window ? Synchronize(window) : "";
+    EXPECT_TRUE(SetStartType(SERVICE_AUTO_START));
     EXPECT_TRUE(status.starts_with("Time updated succesfully! (")) << status;
     EXPECT_EQ(machinePage_.RequestCount(), 0);
     EXPECT_EQ(page_.RequestCount(), 1);

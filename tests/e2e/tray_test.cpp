@@ -2,6 +2,7 @@
 // area, and the way out through the icon's menu.
 #include "program_test.h"
 #include "tray_probe.h"
+#include "wine_path.h"
 
 namespace e2e {
 namespace {
@@ -53,6 +54,17 @@ TEST_F(ProgramTest, TheIconBringsBackTheWindowThatCloseAndMinimiseHide) {
     EXPECT_TRUE(WaitForShown(window));
     EXPECT_TRUE(program.Running());
     EXPECT_TRUE(IconPresent(window));
+}
+
+// scripts/run's driver, for a user who chose "Autorun at system startup": the start-up keeps the
+// window behind its icon, and the driver opens it from there to press "Check".
+TEST_F(ProgramTest, TheDriverOpensTheWindowThatAutorunKeepsBehindItsIcon) {
+    ASSERT_TRUE(WriteSetting("AutoRun", "1"));
+    Program driver(DosPath(CHECK_ONCE_EXE), "\"" CHECK_ONCE_PICTURE "\"");
+    ASSERT_TRUE(driver.Started());
+    DWORD exitCode = 1;
+    ASSERT_TRUE(driver.WaitForExit(90s, &exitCode));
+    EXPECT_EQ(exitCode, 0u) << "the driver did not read \"Local time is ok\"";
 }
 
 // Opens the icon's menu, chooses Exit and returns the confirmation box (or nullptr).

@@ -36,6 +36,11 @@ std::string TextOf(HWND window) {
     return std::string(text.data(), copied < text.size() ? copied : text.size() - 1);
 }
 
+bool StartUpOver(HWND mainWindow) {
+    const std::string clock = TextOf(ControlOf(mainWindow, platform::Control::lblTime));
+    return !clock.empty() && clock != "#";
+}
+
 int CheckOf(HWND box) {
     DWORD_PTR state = 0;
     return box != nullptr && Ask(box, BM_GETCHECK, 0, 0, &state) ? static_cast<int>(state) : -1;

@@ -15,6 +15,10 @@ HWND ControlOf(HWND mainWindow, platform::Control control);
 // A window's text by WM_GETTEXT; empty when the program does not answer within a few seconds.
 std::string TextOf(HWND window);
 
+// Whether the program's start-up is over: the clock's first tick has written the time, and the
+// timer starts only at the start-up's end (having shown the window or kept it behind its icon).
+bool StartUpOver(HWND mainWindow);
+
 // BM_GETCHECK of a check box (0 clear, 1 checked, 2 grayed; -1 when it does not answer).
 int CheckOf(HWND box);
 

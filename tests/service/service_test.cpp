@@ -15,6 +15,7 @@
 #include <iterator>
 #include <optional>
 #include <string>
+#include <thread>
 
 #include "base/identity.h"
 #include "http_server.h"
@@ -267,8 +268,8 @@ TEST_F(TimeServiceTest, StopsWithinASecondEvenMidDownloadAndStartsAgain) {
     ASSERT_TRUE(WaitUntil([] { return ServiceState() == SERVICE_STOPPED; }, 5s));
     EXPECT_LT(Clock::now() - start, 1s);
     EXPECT_FALSE(waiting.get());
-    EXPECT_FALSE(Ask());  // and the program would go its own way
-    EXPECT_LT(Clock::now() - start, 2s) << "the stopped service still holds its pipe";
+    EXPECT_FALSE(RawClient().connected()) << "the stopped service still holds its pipe";
+    EXPECT_LT(Clock::now() - start, 2s);
 
     stalled_ = false;
     ASSERT_TRUE(testsupport::StartOrStopService(true));
@@ -283,6 +284,78 @@ TEST_F(TimeServiceTest, AnswersWithinItsDeadlineWhenThePageStalls) {
     ASSERT_TRUE(stalled);
     EXPECT_EQ(stalled->outcome, SyncOutcome::NoServerTime);
     EXPECT_LT(Clock::now() - start, 5s + 21s);  // a fresh five seconds, then the deadline
+}
+
+// A pipe of the service's name made by another process, first, while the service is away: it
+// answers every request "set accepted" without setting anything.
+class StandIn {
+  public:
+    StandIn()
+        : pipe_(::CreateNamedPipeA(
+              chronalign::identity::kPipeName,
+              PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED | FILE_FLAG_FIRST_PIPE_INSTANCE,
+              PIPE_TYPE_MESSAGE | PIPE_READMODE_MESSAGE, 1, 64, 64, 0, nullptr)),
+          stop_(::CreateEventA(nullptr, TRUE, FALSE, nullptr)) {
+        if (pipe_)
+            server_ = std::thread([this] { Serve(); });
+    }
+    ~StandIn() { Close(); }
+    bool made() const { return static_cast<bool>(pipe_); }
+    int clients() const { return clients_; }
+    void Close() {
+        ::SetEvent(stop_.get());
+        if (server_.joinable())
+            server_.join();
+        pipe_.reset();
+    }
+
+  private:
+    void Serve() {
+        chronalign::SyncResult accepted;
+        accepted.outcome = SyncOutcome::SetAccepted;
+        const std::string reply = chronalign::EncodeReply(accepted);
+        while (platform::WaitOverlapped(pipe_.get(), INFINITE, stop_.get(), [&](OVERLAPPED* o) {
+            return ::ConnectNamedPipe(pipe_.get(), o) != FALSE;
+        })) {
+            ++clients_;
+            char request[64];
+            platform::WaitOverlapped(pipe_.get(), 2000, stop_.get(), [&](OVERLAPPED* o) {
+                return ::ReadFile(pipe_.get(), request, sizeof request, nullptr, o) != FALSE;
+            });
+            platform::WaitOverlapped(pipe_.get(), 2000, stop_.get(), [&](OVERLAPPED* o) {
+                return ::WriteFile(pipe_.get(), reply.data(), static_cast<DWORD>(reply.size()),
+                                   nullptr, o) != FALSE;
+            });
+            ::DisconnectNamedPipe(pipe_.get());
+        }
+    }
+
+    platform::Handle pipe_, stop_;
+    std::atomic<int> clients_{0};
+    std::thread server_;
+};
+
+TEST_F(TimeServiceTest, NobodyBelievesAStandInAndTheServiceTakesItsPipeWhenFree) {
+    ASSERT_TRUE(testsupport::StartOrStopService(false));
+    ASSERT_TRUE(WaitUntil([] { return ServiceState() == SERVICE_STOPPED; }, 5s));
+    StandIn standIn;
+    ASSERT_TRUE(standIn.made());
+    EXPECT_FALSE(Ask());
+    EXPECT_EQ(standIn.clients(), 1) << "the client did not even reach the stand-in";
+
+    // The service, started meanwhile, runs without its pipe and says why.
+    ASSERT_TRUE(testsupport::StartOrStopService(true));
+    ASSERT_TRUE(WaitUntil([] { return ServiceState() == SERVICE_RUNNING; }, 10s));
+    EXPECT_TRUE(WaitUntil(
+        [] { return EventLog().find("Another process holds the pipe") != std::string::npos; },
+        10s));
+    EXPECT_FALSE(Ask());
+    EXPECT_EQ(standIn.clients(), 2);
+
+    standIn.Close();
+    const std::size_t downloads = page_.Requests().size();
+    EXPECT_TRUE(Ask()) << "the service did not take its pipe";  // waits for it to
+    EXPECT_GT(page_.Requests().size(), downloads);
 }
 
 // Run last, on its own: the end-to-end tests need the service in between.

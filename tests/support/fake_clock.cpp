@@ -117,6 +117,12 @@ SystemTime GetSystemTime() {
     return fake::Clock().utc;
 }
 
+std::int64_t PreciseSystemTime() {
+    fake::Record("PreciseSystemTime");
+    constexpr std::int64_t kMillisecondsFrom1601To1970 = 11'644'473'600'000;
+    return (fake::ToMilliseconds(fake::Clock().utc) + kMillisecondsFrom1601To1970) * 1000;
+}
+
 bool SetSystemTime(const SystemTime& time) {
     fake::Record("SetSystemTime " + fake::Describe(time));
     fake::Clock().setCalls.push_back(time);

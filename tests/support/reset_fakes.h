@@ -3,9 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/auto_sync.h"
-#include "app/check_sync.h"
-#include "app/start_program.h"
+#include "app/program_state.h"
 #include "fake_clock.h"
 #include "fake_internet.h"
 #include "fake_locale.h"
@@ -16,8 +14,6 @@
 #include "fake_shell.h"
 #include "fake_window.h"
 #include "fake_worker.h"
-#include "sync/server_time.h"
-#include "ui/tray.h"
 
 namespace fake {
 
@@ -32,11 +28,7 @@ inline void ResetAll() {
     ResetShell();
     ResetServicePipe();
     ResetWindow();
-    chronalign::AppFolder.clear();
-    chronalign::OffsetMinutes = 0;
-    chronalign::LastSyncTime = 0;
-    chronalign::AutoSyncFailure = {};
-    chronalign::TrayIconData = {};
+    chronalign::Program = {};
 }
 
 // A test fixture that starts every test from a fresh program on a fresh fake machine.

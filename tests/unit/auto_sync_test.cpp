@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <string>
 
+#include "app/check_sync.h"
 #include "platform/clock.h"
 #include "reset_fakes.h"
 

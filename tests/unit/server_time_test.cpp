@@ -108,5 +108,38 @@ TEST_F(ServerTimeTest, ApplyOffsetHoldsForAnySixteenBitOffset) {
     EXPECT_EQ(T(h, m, s), T(-7, 58, 59));  // -108061 + 86400 = -21661
 }
 
+TEST_F(ServerTimeTest, TheMillisecondTokenCountsOnlyWellFormedAfterTheTimeAndWithinItsSecond) {
+    // 1765289109 is 2025-12-09 14:05:09 UTC; 1765238400 that day's midnight.
+    const auto read = [](const std::string& time, const std::string& after) {
+        return ReadPageTime(Page(time, " UTC" + after));
+    };
+    const PageTime whole{(14 * 3600 + 5 * 60 + 9) * 1000, false};
+    EXPECT_EQ(read("14:05:09", ""), whole);
+    EXPECT_EQ(read("14:05:09", " msec=1765289109.001"),
+              (PageTime{whole.millisecondOfDay + 1, true}));
+    EXPECT_EQ(read("14:05:09", "<p>msec=1765289109.999</p>"),
+              (PageTime{whole.millisecondOfDay + 999, true}));
+    EXPECT_EQ(read("00:00:00", " msec=1765238400.000"), (PageTime{0, true}));
+    EXPECT_EQ(read("23:59:59", " msec=1765238399.999"), (PageTime{86'399'999, true}));
+    // Another second, or no well-formed token: the page states whole seconds.
+    for (const char* token :
+         {" msec=1765289110.000", " msec=1765289108.999", " msec=1765289109.12",
+          " msec=1765289109.1234", " msec=1765289109", " msec=.123", " msec= 1765289109.123",
+          " msec=1765289109,123", " msec=99991765289109.123", " MSEC=1765289109.123"})
+        EXPECT_EQ(read("14:05:09", token), whole) << token;
+    // Only a token after the time counts, and only the first.
+    EXPECT_EQ(ReadPageTime(Page("msec=1765289109.500 14:05:09")), whole);
+    EXPECT_EQ(read("14:05:09", " msec=1765289110.000 msec=1765289109.500"), whole);
+    // The token changes nothing the time text gives.
+    EXPECT_EQ(ExtractServerTime(Page("14:05:09", " UTC msec=1765289109.500"), 60), T(13, 5, 9));
+}
+
+TEST_F(ServerTimeTest, APageTimeIsReadOnlyWhereTheTimeTextGivesOneWithinADay) {
+    EXPECT_EQ(ReadPageTime(std::string(120, ' ')), std::nullopt);
+    EXPECT_EQ(ReadPageTime("12:34:56 UTC msec=1765283696.123"), std::nullopt);  // too short
+    EXPECT_EQ(ReadPageTime(Page("25:00:00")), (PageTime{3600 * 1000, false}));  // as read today
+    EXPECT_EQ(ReadPageTime(Page("99:00:00")), std::nullopt);
+}
+
 }  // namespace
 }  // namespace chronalign

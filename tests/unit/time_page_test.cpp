@@ -35,5 +35,19 @@ TEST_F(TimePageTest, TheUsersAddressComesFirstThenTheMachinesThenTheMakers) {
     EXPECT_EQ(fake::OpenHandleCount(), 0u);
 }
 
+TEST_F(TimePageTest, APolicysAddressWinsOverEveryOtherForTheProgramAndTheService) {
+    const std::string policyKey = std::string(R"(HKLM\)") + identity::kPolicyKey;
+    fake::PutString(fake::kStoreKey, "TimePage", "https://user.example/time");
+    fake::PutString(kMachineKey, "TimePage", "http://machine.example/cgi-bin/timer.pl");
+    fake::PutString(policyKey, "TimePage", "");  // a policy set to nothing decides nothing
+    EXPECT_EQ(TimePageAddress(), "https://user.example/time");
+    EXPECT_EQ(MachineTimePageAddress(), "http://machine.example/cgi-bin/timer.pl");
+
+    fake::PutString(policyKey, "TimePage", "https://policy.example/time");
+    EXPECT_EQ(TimePageAddress(), "https://policy.example/time");
+    EXPECT_EQ(MachineTimePageAddress(), "https://policy.example/time");
+    EXPECT_EQ(fake::OpenHandleCount(), 0u);
+}
+
 }  // namespace
 }  // namespace chronalign

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "numbers/time_of_day.h"
 #include "platform/clock.h"
 #include "platform/locale.h"
 
@@ -80,6 +81,26 @@ TEST(ClockTest, TheClockReadsTheSystemsUtcAndLocalTime) {
         fraction = s != std::floor(s);
     }
     EXPECT_TRUE(fraction);
+}
+
+TEST(ClockTest, ThePreciseClockIsTheSystemClockFinerAndOurCalendarIsWindows) {
+    bool finer = false;  // some reading falls between milliseconds
+    for (int i = 0; i < 50; ++i) {
+        const std::int64_t before = Milliseconds(platform::GetSystemTime());
+        const std::int64_t precise = platform::PreciseSystemTime();
+        const std::int64_t after = Milliseconds(platform::GetSystemTime());
+        EXPECT_GE(precise / 1000, before - 16);  // the coarse clock may lag by a tick
+        EXPECT_LE(precise / 1000, after + 16);
+        finer = finer || precise % 1000 != 0;
+        const auto ticks = static_cast<std::uint64_t>(precise) * 10;
+        const FILETIME f{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
+        SYSTEMTIME s{};
+        ASSERT_TRUE(::FileTimeToSystemTime(&f, &s));
+        EXPECT_EQ(chronalign::RecordOfInstant(precise),
+                  (platform::SystemTime{s.wYear, s.wMonth, s.wDayOfWeek, s.wDay, s.wHour, s.wMinute,
+                                        s.wSecond, s.wMilliseconds}));
+    }
+    EXPECT_TRUE(finer);
 }
 
 TEST(ClockTest, SleepWaitsAboutAsLongAsAsked) {

@@ -73,6 +73,21 @@ SystemTime GetSystemTime() {
     return FromWin32(t);
 }
 
+std::int64_t PreciseSystemTime() {
+    // Windows 8 and later keep the clock to a tenth of a microsecond; earlier ones only offer it
+    // to the tick, which is all they have.
+    using Reader = void(WINAPI*)(LPFILETIME);
+    static const auto precise = reinterpret_cast<Reader>(reinterpret_cast<void*>(
+        ::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "GetSystemTimePreciseAsFileTime")));
+    FILETIME t{};
+    if (precise != nullptr)
+        precise(&t);
+    else
+        ::GetSystemTimeAsFileTime(&t);
+    const std::uint64_t ticks = (std::uint64_t{t.dwHighDateTime} << 32) | t.dwLowDateTime;
+    return static_cast<std::int64_t>(ticks / 10);
+}
+
 bool SetSystemTime(const SystemTime& time) {
     const std::lock_guard lock(Gate().mutex);
     if (Gate().stopped)

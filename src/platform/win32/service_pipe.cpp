@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <chrono>
 
 #include "base/identity.h"
@@ -14,8 +15,9 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// The service serves one client at a time, and each may take its download's whole deadline;
-// past this the program sets the clock itself.
+// The service serves one client at a time, and each may take its download's whole deadline; a
+// service started on demand gets its start within the same time. Past this the program sets
+// the clock itself.
 constexpr auto kPatience = std::chrono::seconds(30);
 
 // Writing data and setting the read mode, but not FILE_APPEND_DATA: for a pipe that is the right
@@ -28,21 +30,95 @@ DWORD MillisecondsUntil(Clock::time_point deadline) {
     return left.count() > 0 ? static_cast<DWORD>(left.count()) : 0;
 }
 
+using ServiceHandle = Owned<SC_HANDLE, ::CloseServiceHandle>;
+
+// What the service manager says of the service: its state (0 when it is not installed or may
+// not be asked) and the process it runs in.
+struct ServiceStatus {
+    DWORD state = 0;
+    DWORD process = 0;
+};
+
+ServiceStatus StatusOf(SC_HANDLE service) {
+    SERVICE_STATUS_PROCESS status{};
+    DWORD size = 0;
+    if (!::QueryServiceStatusEx(service, SC_STATUS_PROCESS_INFO, reinterpret_cast<BYTE*>(&status),
+                                sizeof status, &size))
+        return {};
+    return {status.dwCurrentState, status.dwProcessId};
+}
+
+// The service, with the right to start it where the installer granted that to interactive
+// users, else to look at it only.
+ServiceHandle OpenTimeService() {
+    const ServiceHandle manager(::OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT));
+    if (!manager)
+        return ServiceHandle();
+    ServiceHandle service(::OpenServiceA(manager.get(), chronalign::identity::kServiceName,
+                                         SERVICE_QUERY_STATUS | SERVICE_START));
+    if (!service)
+        service.reset(::OpenServiceA(manager.get(), chronalign::identity::kServiceName,
+                                     SERVICE_QUERY_STATUS));
+    return service;
+}
+
+// No pipe yet: true while it is worth waiting for one. The service starts late at boot (a
+// delayed automatic start) while the program starts at log-on and synchronizes at once, so a
+// service installed but stopped is started here, once; one starting is waited for.
+bool ServiceComing(bool& startAsked) {
+    const ServiceHandle service = OpenTimeService();
+    if (!service)
+        return false;
+    switch (StatusOf(service.get()).state) {
+        case SERVICE_START_PENDING:
+        case SERVICE_RUNNING:  // about to make its pipe
+            return true;
+        case SERVICE_STOPPED:
+            if (startAsked)
+                return false;
+            startAsked = true;
+            return ::StartServiceA(service.get(), 0, nullptr) ||
+                   ::GetLastError() == ERROR_SERVICE_ALREADY_RUNNING;
+        default:
+            return false;
+    }
+}
+
 // The pipe, once the service has an instance free; an invalid handle when there is no service
-// or it stays busy past the deadline. The service learns who we are, but may not act as us.
+// or it stays busy or away past the deadline. The service learns who we are, but may not act
+// as us.
 HANDLE Connect(Clock::time_point deadline) {
+    bool startAsked = false;
     for (;;) {
         HANDLE pipe = ::CreateFileA(
             chronalign::identity::kPipeName, kAccess, 0, nullptr, OPEN_EXISTING,
             FILE_FLAG_OVERLAPPED | SECURITY_SQOS_PRESENT | SECURITY_IDENTIFICATION, nullptr);
-        if (pipe != INVALID_HANDLE_VALUE || ::GetLastError() != ERROR_PIPE_BUSY)
+        if (pipe != INVALID_HANDLE_VALUE)
             return pipe;
+        const DWORD error = ::GetLastError();
         const DWORD wait = MillisecondsUntil(deadline);
         if (wait == 0)
             return INVALID_HANDLE_VALUE;
-        // Returns at once when the pipe is gone; the next open then says so.
-        ::WaitNamedPipeA(chronalign::identity::kPipeName, wait);
+        if (error == ERROR_PIPE_BUSY) {
+            // Returns at once when the pipe is gone; the next open then says so.
+            ::WaitNamedPipeA(chronalign::identity::kPipeName, wait);
+        } else if (error == ERROR_FILE_NOT_FOUND && ServiceComing(startAsked)) {
+            ::Sleep(std::min<DWORD>(wait, 100));
+        } else {
+            return INVALID_HANDLE_VALUE;
+        }
     }
+}
+
+// Only the running service's own pipe is believed: any other process can make a pipe of that
+// name while the service is away, and answer what it likes.
+bool ServedByTheService(HANDLE pipe) {
+    ULONG server = 0;
+    if (!::GetNamedPipeServerProcessId(pipe, &server))
+        return false;
+    const ServiceHandle service = OpenTimeService();
+    const ServiceStatus status = service ? StatusOf(service.get()) : ServiceStatus{};
+    return status.state == SERVICE_RUNNING && status.process != 0 && status.process == server;
 }
 
 }  // namespace
@@ -50,7 +126,7 @@ HANDLE Connect(Clock::time_point deadline) {
 std::optional<std::string> AskTimeService(const std::string& request) {
     const auto deadline = Clock::now() + kPatience;
     const Handle pipe(Connect(deadline));
-    if (!pipe)
+    if (!pipe || !ServedByTheService(pipe.get()))
         return std::nullopt;
     DWORD mode = PIPE_READMODE_MESSAGE;
     ::SetNamedPipeHandleState(pipe.get(), &mode, nullptr, nullptr);

@@ -7,4 +7,7 @@ namespace chronalign::service::win32 {
 
 void WriteAudit(const AuditEntry& entry);
 
+// The service could not make its pipe: another process made one of that name first.
+void WritePipeTaken(unsigned long error, unsigned retrySeconds);
+
 }  // namespace chronalign::service::win32

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <sddl.h>
+
 #include <cstdio>
 #include <string>
 
@@ -21,6 +23,16 @@ constexpr DWORD kRestartDelay = 5000;   // milliseconds
 constexpr DWORD kFailureReset = 86400;  // seconds without a failure before the count restarts
 constexpr DWORD kStopWait = 10'000;     // milliseconds for the service to stop at uninstall
 constexpr DWORD kStartWait = 30'000;    // milliseconds for a locked service database
+// Milliseconds for a service removed earlier, which the service manager keeps "marked for
+// deletion" while anyone (the Services console, Task Manager) still has a handle to it.
+constexpr DWORD kDeletionWait = 60'000;
+
+// The service manager's defaults (system, administrators, interactive and service logons), and
+// for interactive users the right to start it, nothing more: the program starts it on demand
+// when it comes before the delayed automatic start.
+constexpr const char* kServiceSecurity =
+    "D:(A;;CCLCSWRPWPDTLOCRRC;;;SY)(A;;CCDCLCSWRPWPDTLOCRSDRCWDWO;;;BA)"
+    "(A;;CCLCSWRPLOCRRC;;;IU)(A;;CCLCSWLOCRRC;;;SU)";
 
 // The event log knows the service's source by the service's name.
 std::string EventSourceKey() {
@@ -106,14 +118,27 @@ bool WaitUntilStopped(SC_HANDLE service) {
     return false;
 }
 
-// The service, created, or brought up to this file and these settings when installed before.
-SC_HANDLE CreateOrUpdate(SC_HANDLE manager, const std::string& command) {
-    const SC_HANDLE created =
-        ::CreateServiceA(manager, kServiceName, kDisplayName, SERVICE_ALL_ACCESS,
-                         SERVICE_WIN32_OWN_PROCESS, SERVICE_AUTO_START, SERVICE_ERROR_NORMAL,
-                         command.c_str(), nullptr, nullptr, nullptr, kAccount, "");
-    if (created || ::GetLastError() != ERROR_SERVICE_EXISTS)
-        return created;
+// The service, created, or brought up to this file and these settings in place when installed
+// before (updated is set then). A service still marked for deletion is waited out.
+SC_HANDLE CreateOrUpdate(SC_HANDLE manager, const std::string& command, bool& updated) {
+    updated = false;
+    for (DWORD waited = 0;; waited += 250) {
+        const SC_HANDLE created =
+            ::CreateServiceA(manager, kServiceName, kDisplayName, SERVICE_ALL_ACCESS,
+                             SERVICE_WIN32_OWN_PROCESS, SERVICE_AUTO_START, SERVICE_ERROR_NORMAL,
+                             command.c_str(), nullptr, nullptr, nullptr, kAccount, "");
+        if (created)
+            return created;
+        if (::GetLastError() != ERROR_SERVICE_MARKED_FOR_DELETE)
+            break;
+        if (waited == 0)
+            std::printf("The service is still marked for deletion; waiting for it to go.\n");
+        if (waited >= kDeletionWait)
+            return nullptr;
+        ::Sleep(250);
+    }
+    if (::GetLastError() != ERROR_SERVICE_EXISTS)
+        return nullptr;
     const SC_HANDLE existing = ::OpenServiceA(manager, kServiceName, SERVICE_ALL_ACCESS);
     if (existing && !::ChangeServiceConfigA(existing, SERVICE_WIN32_OWN_PROCESS, SERVICE_AUTO_START,
                                             SERVICE_ERROR_NORMAL, command.c_str(), nullptr, nullptr,
@@ -123,7 +148,17 @@ SC_HANDLE CreateOrUpdate(SC_HANDLE manager, const std::string& command) {
         ::SetLastError(error);
         return nullptr;
     }
+    updated = existing != nullptr;
     return existing;
+}
+
+void AllowInteractiveStart(SC_HANDLE service) {
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (!::ConvertStringSecurityDescriptorToSecurityDescriptorA(kServiceSecurity, SDDL_REVISION_1,
+                                                                &descriptor, nullptr) ||
+        !::SetServiceObjectSecurity(service, DACL_SECURITY_INFORMATION, descriptor))
+        std::printf("Letting users start the service failed: error %lu\n", ::GetLastError());
+    ::LocalFree(descriptor);
 }
 
 }  // namespace
@@ -134,14 +169,21 @@ int InstallService() {
         return Failed("Opening the service manager");
     const std::string exe = ExecutablePath();
     const std::string command = "\"" + exe + "\"";
-    const ServiceHandle service(CreateOrUpdate(manager.get(), command));
+    bool updated = false;
+    const ServiceHandle service(CreateOrUpdate(manager.get(), command, updated));
     if (!service)
         return Failed("Creating the service");
     Configure(service.get());
+    AllowInteractiveStart(service.get());
     RegisterEventSource(exe);
+    // A running service of an earlier file is stopped, so that the start below runs this one.
+    SERVICE_STATUS status{};
+    if (updated && ::ControlService(service.get(), SERVICE_CONTROL_STOP, &status) &&
+        !WaitUntilStopped(service.get()))
+        return Failed("Stopping the earlier service");
     if (!Start(service.get()))
         return Failed("Starting the service");
-    std::printf("%s is installed and started.\n", kDisplayName);
+    std::printf("%s is %s and started.\n", kDisplayName, updated ? "updated" : "installed");
     return 0;
 }
 

@@ -31,6 +31,9 @@ constexpr DWORD kRequestWait = 2000;
 // How long the reply may take to go, and the client to take it and hang up.
 constexpr DWORD kReplyWait = 2000;
 
+// While another process holds the pipe's name the service waits this long between its tries.
+constexpr unsigned kPipeRetrySeconds = 5;
+
 // Room for more than any valid message: a longer one reads as a message too big to be ours.
 constexpr DWORD kReadRoom = 64;
 
@@ -117,9 +120,16 @@ void ServeClient(TimeService& service, HANDLE pipe, HANDLE stop) {
 }  // namespace
 
 DWORD RunPipeServer(HANDLE stop) {
-    const Handle pipe(CreatePipe());
-    if (!pipe)
-        return ::GetLastError();
+    // Whoever made a pipe of this name first, while the service was away, holds it until it
+    // lets go; the service stays up, says so once, and takes the name as soon as it is free.
+    Handle pipe(CreatePipe());
+    for (bool told = false; !pipe; pipe.reset(CreatePipe())) {
+        if (!told)
+            WritePipeTaken(::GetLastError(), kPipeRetrySeconds);
+        told = true;
+        if (::WaitForSingleObject(stop, kPipeRetrySeconds * 1000) != WAIT_TIMEOUT)
+            return 0;
+    }
     TimeService service(DownloadPage, Ticks);
     while (::WaitForSingleObject(stop, 0) == WAIT_TIMEOUT) {
         const auto connected = WaitOverlapped(pipe.get(), INFINITE, stop, [&](OVERLAPPED* o) {

@@ -5,8 +5,8 @@
 
 namespace chronalign::service::win32 {
 
-// Serves clients until the stop event is set. Returns 0 then, or the system's error when the
-// pipe cannot be made (another process holds its name, say).
+// Serves clients until the stop event is set, and returns 0 then. While another process holds
+// the pipe's name it logs that and tries again, and serves once the name is free.
 DWORD RunPipeServer(HANDLE stop);
 
 }  // namespace chronalign::service::win32

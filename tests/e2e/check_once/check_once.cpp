@@ -1,5 +1,6 @@
-// Starts the program built here, clicks "Check" as a user would, waits for the answer on the
-// status line, saves a picture of the window, prints the answer and ends the program again.
+// Starts the program built here, opens its window from the icon when the start-up keeps it
+// there, clicks "Check" as a user would, waits for the answer on the status line, saves a
+// picture of the window, prints the answer and ends the program again.
 // scripts/run uses it where there is nobody at a display to click. Exits 0 when the answer is
 // "Local time is ok".
 //   check_once PICTURE.bmp
@@ -8,6 +9,7 @@
 
 #include "program.h"
 #include "screenshot.h"
+#include "tray_probe.h"
 #include "wait.h"
 #include "window_probe.h"
 #include "wine_path.h"
@@ -32,8 +34,18 @@ int main(int argc, char** argv) {
     HWND window = program.Started() ? program.WaitForMainWindow(60s) : nullptr;
     if (window == nullptr)
         return Fail("the program's window did not appear (is Chronalign running already?)");
+    if (!WaitUntil([&] { return StartUpOver(window); }, 30s))
+        return Fail("the program's start-up did not end");
+    // A user who chose "Autorun at system startup" finds the program behind its icon and opens
+    // it from there.
+    if (!::IsWindowVisible(window))
+        PostIconMessage(window, WM_LBUTTONUP);
     HWND status = ControlOf(window, Control::lblInfo);
-    if (!WaitUntil([&] { return ::IsWindowVisible(window) && !TextOf(status).empty(); }, 30s))
+    if (!WaitUntil(
+            [&] {
+                return ::IsWindowVisible(window) && !::IsIconic(window) && !TextOf(status).empty();
+            },
+            30s))
         return Fail("the program's window was not shown");
 
     // The status line starts empty, so whatever comes next is the answer to this click.

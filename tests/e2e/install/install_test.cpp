@@ -1,6 +1,7 @@
-// The installer package under Wine, in a prefix of its own (in_new_prefix.sh) beside the
+// The installer package under Wine, in a 64-bit prefix of its own (in_new_prefix.sh) beside the
 // shipped time page served by nginx (with_timepage.sh): installed, used, upgraded and removed
-// as an administrator's silent msiexec does it.
+// as an administrator's silent msiexec does it. The package and these tests are 32-bit, so they
+// see what the programs see under WoW64; the 64-bit view is looked at on purpose.
 #include <windows.h>
 
 #include <msi.h>
@@ -13,6 +14,7 @@
 #include "base/identity.h"
 #include "program_test.h"
 #include "service_control.h"
+#include "sync/service_messages.h"
 #include "wine_path.h"
 
 namespace e2e {
@@ -32,9 +34,8 @@ std::string NginxPage() {
     return url != nullptr ? url : "";
 }
 
-// msiexec's exit code; -1 when it did not start or end in time.
-long Msiexec(const std::string& arguments) {
-    std::string commandLine = "msiexec.exe " + arguments + " /qn";
+// Runs a program to its end; its exit code, or -1.
+long RunToEnd(std::string commandLine) {
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info{};
@@ -47,6 +48,11 @@ long Msiexec(const std::string& arguments) {
         ::GetExitCodeProcess(info.hProcess, &code);
     ::CloseHandle(info.hProcess);
     return static_cast<long>(code);
+}
+
+// msiexec's exit code; -1 when it did not start or end in time.
+long Msiexec(const std::string& arguments) {
+    return RunToEnd("msiexec.exe " + arguments + " /qn");
 }
 
 std::string Package(const char* unixPath) {
@@ -78,9 +84,15 @@ std::string FolderOf(int csidl) {
     return SUCCEEDED(::SHGetFolderPathA(nullptr, csidl, nullptr, 0, path)) ? path : "";
 }
 
+// Where 64-bit Windows puts a 32-bit package's files: "Program Files (x86)".
 std::string InstallFolder() {
-    return FolderOf(CSIDL_PROGRAM_FILES) + "\\" + chronalign::identity::kMaker + "\\" +
+    return FolderOf(CSIDL_PROGRAM_FILESX86) + "\\" + chronalign::identity::kMaker + "\\" +
            chronalign::identity::kTitle + "\\";
+}
+
+bool UnderWow64() {
+    BOOL wow64 = FALSE;
+    return ::IsWow64Process(::GetCurrentProcess(), &wow64) && wow64;
 }
 
 bool Exists(const std::string& path) {
@@ -117,27 +129,37 @@ std::string TargetOf(const std::string& link) {
     return target;
 }
 
-std::optional<std::string> TextAt(HKEY root, const char* key, const char* name) {
+// In the 32-bit view, as the programs read it, unless view says otherwise.
+std::optional<std::string> TextAt(HKEY root, const char* key, const char* name, DWORD view = 0) {
     char text[1024] = {};
     DWORD size = sizeof text;
-    if (::RegGetValueA(root, key, name, RRF_RT_REG_SZ, nullptr, text, &size) != ERROR_SUCCESS)
+    HKEY open = nullptr;
+    if (::RegOpenKeyExA(root, key, 0, KEY_QUERY_VALUE | view, &open) != ERROR_SUCCESS)
         return std::nullopt;
-    return text;
+    const LONG status = ::RegGetValueA(open, nullptr, name, RRF_RT_REG_SZ, nullptr, text, &size);
+    ::RegCloseKey(open);
+    return status == ERROR_SUCCESS ? std::optional<std::string>(text) : std::nullopt;
 }
 
-bool KeyExists(HKEY root, const std::string& key) {
+bool KeyExists(HKEY root, const std::string& key, DWORD view = 0) {
     HKEY open = nullptr;
-    if (::RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &open) != ERROR_SUCCESS)
+    if (::RegOpenKeyExA(root, key.c_str(), 0, KEY_READ | view, &open) != ERROR_SUCCESS)
         return false;
     ::RegCloseKey(open);
     return true;
 }
+
+// The machine's key as 64-bit tools (regedit, reg.exe, PowerShell) show a 32-bit program's.
+const std::string kMachineKeyFor64Bit = std::string("Software\\WOW6432Node\\") +
+                                        chronalign::identity::kMaker + "\\" +
+                                        chronalign::identity::kTitle;
 
 class InstallerTest : public ProgramTest {
   protected:
     // No user key: what the installed program knows, it knows from the installer.
     void SetUp() override {
         ASSERT_FALSE(NginxPage().empty()) << "run through with_timepage.sh, which starts nginx";
+        ASSERT_TRUE(UnderWow64()) << "run in a 64-bit prefix";
         ASSERT_TRUE(SUCCEEDED(::CoInitialize(nullptr)));
         ASSERT_TRUE(InstalledVersions().empty()) << "a version is installed already";
     }
@@ -149,13 +171,32 @@ class InstallerTest : public ProgramTest {
 
     static void ExpectNothingLeft() {
         EXPECT_TRUE(InstalledVersions().empty());
-        EXPECT_FALSE(Exists(FolderOf(CSIDL_PROGRAM_FILES) + "\\" + chronalign::identity::kMaker));
+        EXPECT_FALSE(
+            Exists(FolderOf(CSIDL_PROGRAM_FILESX86) + "\\" + chronalign::identity::kMaker));
         EXPECT_TRUE(Shortcuts().empty());
         EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, chronalign::identity::kSettingsRoot));
+        EXPECT_FALSE(
+            KeyExists(HKEY_LOCAL_MACHINE, chronalign::identity::kSettingsRoot, KEY_WOW64_64KEY));
         EXPECT_EQ(TextAt(HKEY_LOCAL_MACHINE, kRunKey, kRunValue), std::nullopt);
         EXPECT_EQ(TextAt(HKEY_CURRENT_USER, kRunKey, kRunValue), std::nullopt);
         EXPECT_EQ(testsupport::ServiceState(), 0u) << "the time service is still registered";
         EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kEventSourceKey));
+    }
+
+    // The installed program's window once its start-up is over, after a "Check" that found the
+    // clock right.
+    static HWND ShownAndChecked(Program& program) {
+        // The first window in a new prefix waits for Wine to start the prefix's desktop.
+        HWND window = program.WaitForMainWindow(kFirstStartTimeout);
+        EXPECT_NE(window, nullptr);
+        if (window == nullptr)
+            return nullptr;
+        EXPECT_TRUE(WaitUntil([&] { return StartUpOver(window); }, kFirstStartTimeout));
+        EXPECT_TRUE(WaitForShown(window));
+        Click(ControlOf(window, Control::cmdCheckTime));
+        EXPECT_TRUE(WaitForText(window, Control::lblInfo, "Local time is ok"))
+            << Text(window, Control::lblInfo);
+        return window;
     }
 
     // The time service from the installed folder, registered and running.
@@ -178,6 +219,12 @@ TEST_F(InstallerTest, InstallsForTheMachineWorksFromThereAndLeavesNothingWhenRem
     ASSERT_EQ(links.size(), 1u);
     EXPECT_EQ(TargetOf(links.front()), exe);
     EXPECT_EQ(TextAt(HKEY_LOCAL_MACHINE, kMachineKey, "TimePage"), NginxPage());
+    // Where the documents send a 64-bit tool: the programs' files and values in their WoW64
+    // places, nothing in the 64-bit ones.
+    EXPECT_NE(folder.find(" (x86)\\"), std::string::npos) << folder;
+    EXPECT_EQ(TextAt(HKEY_LOCAL_MACHINE, kMachineKeyFor64Bit.c_str(), "TimePage", KEY_WOW64_64KEY),
+              NginxPage());
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kMachineKey, KEY_WOW64_64KEY));
 
     // The entry in the list of installed programs.
     const auto installed = InstalledVersions();
@@ -192,14 +239,8 @@ TEST_F(InstallerTest, InstallsForTheMachineWorksFromThereAndLeavesNothingWhenRem
     ASSERT_FALSE(KeyExists(HKEY_CURRENT_USER, kSettingsKey));
     {
         Program program(exe);
-        // The first window in a new prefix waits for Wine to start the prefix's desktop.
-        HWND window = program.WaitForMainWindow(kFirstStartTimeout);
+        HWND window = ShownAndChecked(program);
         ASSERT_NE(window, nullptr);
-        ASSERT_TRUE(WaitUntil([&] { return StartUpOver(window); }, kFirstStartTimeout));
-        ASSERT_TRUE(WaitForShown(window));
-        Click(ControlOf(window, Control::cmdCheckTime));
-        EXPECT_TRUE(WaitForText(window, Control::lblInfo, "Local time is ok"))
-            << Text(window, Control::lblInfo);
 
         // A folder with blanks: only the quoted command names this program and no other.
         Click(ControlOf(window, Control::chkAutoRun));
@@ -216,9 +257,77 @@ TEST_F(InstallerTest, InstallsForTheMachineWorksFromThereAndLeavesNothingWhenRem
     ExpectNothingLeft();
 }
 
+// The service's answer to one request, straight through its pipe; nothing when none came.
+std::optional<chronalign::SyncResult> AskService() {
+    const std::string request = chronalign::EncodeRequest(0);
+    char reply[64];
+    DWORD read = 0;
+    if (!::CallNamedPipeA(chronalign::identity::kPipeName, const_cast<char*>(request.data()),
+                          static_cast<DWORD>(request.size()), reply, sizeof reply, &read, 30'000))
+        return std::nullopt;
+    return chronalign::DecodeReply(std::string(reply, read));
+}
+
+TEST_F(InstallerTest, APolicysTimePageWinsForTheProgramAndTheService) {
+    ASSERT_EQ(Msiexec("/i " + Package(CHRONALIGN_MSI) + " TIMEPAGE=" + NginxPage()), 0);
+    ExpectTimeServiceRunning();
+    // Written as Group Policy and every 64-bit tool writes it: here the 64-bit reg.exe, which a
+    // 32-bit program reaches through Sysnative. A user's own address gives way to it too.
+    const std::string policyKey = std::string("HKLM\\") + chronalign::identity::kPolicyKey;
+    ASSERT_EQ(RunToEnd("\"" + FolderOf(CSIDL_WINDOWS) + "\\Sysnative\\reg.exe\" add \"" +
+                       policyKey + "\" /v TimePage /d " + page_.Url() + " /f"),
+              0);
+    ASSERT_TRUE(WriteSetting("TimePage", NginxPage()));
+    {
+        Program program(InstallFolder() + "Chronalign.exe");
+        HWND window = ShownAndChecked(program);
+        ASSERT_NE(window, nullptr);
+        EXPECT_EQ(page_.RequestCount(), 1);
+        ::PostMessageA(window, WM_CLOSE, 0, 0);
+    }
+    const auto answer = AskService();
+    EXPECT_TRUE(answer && answer->outcome != chronalign::SyncOutcome::NoServerTime);
+    EXPECT_EQ(page_.RequestCount(), 2) << "the service did not read the policy";
+
+    ASSERT_EQ(RunToEnd("\"" + FolderOf(CSIDL_WINDOWS) + "\\Sysnative\\reg.exe\" delete " +
+                       "\"HKLM\\Software\\Policies\\" + chronalign::identity::kMaker + "\" /f"),
+              0);
+    ASSERT_EQ(Msiexec("/x " + Package(CHRONALIGN_MSI)), 0);
+    ExpectNothingLeft();
+}
+
+// The process the service runs in; 0 when it runs in none.
+DWORD ServiceProcess(SC_HANDLE service) {
+    SERVICE_STATUS_PROCESS status{};
+    DWORD size = 0;
+    return ::QueryServiceStatusEx(service, SC_STATUS_PROCESS_INFO, reinterpret_cast<BYTE*>(&status),
+                                  sizeof status, &size)
+               ? status.dwProcessId
+               : 0;
+}
+
 TEST_F(InstallerTest, ANewerVersionReplacesAnOlderOneAndNeverTheOtherWayRound) {
     ASSERT_EQ(Msiexec("/i " + Package(CHRONALIGN_MSI) + " TIMEPAGE=" + NginxPage()), 0);
-    ASSERT_EQ(Msiexec("/i " + Package(CHRONALIGN_NEXT_MSI)), 0);
+    ExpectTimeServiceRunning();
+    // Held open through the upgrade, as the Services console holds it: a service removed under
+    // it would stay "marked for deletion", and no new one of its name could be registered.
+    const SC_HANDLE manager = ::OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT);
+    const SC_HANDLE held =
+        ::OpenServiceA(manager, chronalign::identity::kServiceName, SERVICE_QUERY_STATUS);
+    ASSERT_NE(held, nullptr);
+    const DWORD oldProcess = ServiceProcess(held);
+    // Windows removes the older version with UPGRADINGPRODUCTCODE set; Wine's installer sets
+    // none, and the package passes along what it is given (see Chronalign.wxs).
+    const long upgraded = Msiexec("/i " + Package(CHRONALIGN_NEXT_MSI) +
+                                  " OLDVERSIONREMOVE=\"ALL UPGRADINGPRODUCTCODE=[ProductCode]\"");
+    // The very service the handle names runs again, in a new process: the new file's.
+    const bool runsAgain =
+        WaitUntil([&] { return ServiceProcess(held) != 0 && ServiceProcess(held) != oldProcess; },
+                  kUiTimeout);
+    ::CloseServiceHandle(held);
+    ::CloseServiceHandle(manager);
+    ASSERT_EQ(upgraded, 0);
+    EXPECT_TRUE(runsAgain);
     auto installed = InstalledVersions();
     ASSERT_EQ(installed.size(), 1u);
     EXPECT_EQ(installed.front().version, CHRONALIGN_NEXT_VERSION);

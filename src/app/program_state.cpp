@@ -1,0 +1,7 @@
+#include "app/program_state.h"
+
+namespace chronalign {
+
+ProgramState Program;
+
+}  // namespace chronalign

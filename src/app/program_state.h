@@ -1,0 +1,48 @@
+// Every value the program keeps from one event to the next, in one record. A fresh program is a
+// fresh record (tests start each case with Program = {}), so a value added here is reset with
+// the rest; a value kept anywhere else would not be.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "platform/shell.h"
+
+namespace chronalign {
+
+// An automatic synchronization that could not get the time, so that the next attempt waits a
+// while instead of coming at every tick.
+struct AutoSyncFailureState {
+    bool pending = false;
+    double endedAt = 0;      // seconds since local midnight when the failed attempt returned
+    float lastSyncTime = 0;  // LastSyncTime then: a clock set since then ends the wait
+};
+
+struct ProgramState {
+    // The folder of the running executable, always ending in exactly one backslash. Set once by
+    // StartProgram.
+    std::string AppFolder;
+    // Minutes subtracted from the page's time; normally -60, -30, 0, 30 or 60.
+    std::int16_t OffsetMinutes = 0;
+    // Seconds since local midnight right after the last clock-setting call of this run; 0 until
+    // the first.
+    float LastSyncTime = 0;
+    AutoSyncFailureState AutoSyncFailure;
+    // The notification-icon record: zero until TrayOn fills it; TrayOff uses it unchanged.
+    platform::NotifyIconData TrayIconData{};
+    // How many more times the icon is offered while the notification area is not up.
+    int TrayRetriesLeft = 0;
+    // A check or synchronization is under way (its worker is waited for): one at a time.
+    bool SynchronizationRunning = false;
+};
+
+extern ProgramState Program;
+
+// The values by their own names.
+inline std::string& AppFolder = Program.AppFolder;
+inline std::int16_t& OffsetMinutes = Program.OffsetMinutes;
+inline float& LastSyncTime = Program.LastSyncTime;
+inline AutoSyncFailureState& AutoSyncFailure = Program.AutoSyncFailure;
+inline platform::NotifyIconData& TrayIconData = Program.TrayIconData;
+
+}  // namespace chronalign
