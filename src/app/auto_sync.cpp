@@ -59,6 +59,10 @@ void AutoSynchronize() {
 
 // Step by step: a step that fails is skipped, its value stays as it was, and the next goes on.
 void AutoSyncTick() {
+    // A tick while a synchronization runs (its events are taken meanwhile) decides nothing: the
+    // first tick after it does, against what it left.
+    if (SynchronizationRunning())
+        return;
     bool off = false;
     RunStep([&] { off = platform::GetValue(Control::chkAuto) == 0; });
     if (off) {

@@ -7,6 +7,7 @@ namespace chronalign {
 
 // Sets the clock through CheckOrSynchronize when automatic synchronization is on and its
 // interval has passed since LastSyncTime; after a failure, tries again at most once a minute.
+// Does nothing while a synchronization runs.
 void AutoSyncTick();
 
 // One automatic synchronization, at start-up or when the schedule finds one due: a failure

@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
+#include <memory>
+#include <string>
 #include <string_view>
 
 #include "platform/clock.h"
@@ -32,13 +34,6 @@ void Status(std::string_view text) {
     platform::SetText(Control::lblInfo, text);
 }
 
-// One confirming look before a difference is reported; it writes its own outcome.
-SyncOutcome Recheck() {
-    platform::DoEvents();
-    platform::Sleep(kRecheckPause);
-    return CheckOrSynchronize(true, true);
-}
-
 // "h:mm:ss AMPM": the 12-hour clock, the hours 0 and 12 both showing as 12.
 std::string AmPmTime(const platform::TimeOfDay& t) {
     const int hour = t.hour % 12 == 0 ? 12 : t.hour % 12;
@@ -52,8 +47,8 @@ void MarkClockSet() {
     LastSyncTime = static_cast<float>(platform::SecondsSinceMidnight());
 }
 
-// The outcome of one run on the status line, and LastSyncTime after a clock set.
-SyncOutcome Report(const SyncResult& result, bool bRecheck) {
+// The outcome of a run on the status line, and LastSyncTime after a clock set.
+void Report(const SyncResult& result) {
     switch (result.outcome) {
         case SyncOutcome::NoServerTime:
             Status(kNoTime);
@@ -61,11 +56,9 @@ SyncOutcome Report(const SyncResult& result, bool bRecheck) {
         case SyncOutcome::Compared:
             if (std::abs(result.difference) <= kTolerance)
                 Status(kTimeOk);
-            else if (bRecheck)
+            else
                 Status("Local time inaccurate - difference is " +
                        std::to_string(std::abs(result.difference)) + " seconds!");
-            else
-                return Recheck();
             break;
         case SyncOutcome::SetAccepted:
             Status("Time updated succesfully! (" + AmPmTime(platform::LocalTimeOfDay()) + ")");
@@ -76,29 +69,63 @@ SyncOutcome Report(const SyncResult& result, bool bRecheck) {
             MarkClockSet();
             break;
     }
-    return result.outcome;
 }
 
 // The time service sets the clock when it answers: a program without the right to set it
 // would only be refused. Without the service the program sets the clock itself.
-SyncResult SetClock() {
-    if (const std::optional<SyncResult> result = SynchronizeThroughService(OffsetMinutes))
+SyncResult SetClock(const std::string& address, std::int16_t offsetMinutes) {
+    if (const std::optional<SyncResult> result = SynchronizeThroughService(offsetMinutes))
         return *result;
-    return SyncWithTimePage(GetUrlText, TimePageAddress(), OffsetMinutes, SyncAction::Set);
+    return SyncWithTimePage(GetUrlText, address, offsetMinutes, SyncAction::Set);
+}
+
+// The download and the call to the service, which may each take many seconds, are made on a
+// worker while the window goes on answering; what the worker needs is read here, before it
+// starts, and only this thread writes the status line.
+SyncResult Fetch(bool bCheckOnly) {
+    Status(kGettingTime);
+    platform::DoEvents();  // paint the text before the wait
+    const std::string address = TimePageAddress();
+    const std::int16_t offset = OffsetMinutes;
+    auto result = std::make_shared<SyncResult>();
+    const bool done = platform::RunWhileDoingEvents([=] {
+        *result = bCheckOnly ? SyncWithTimePage(GetUrlText, address, offset, SyncAction::Compare)
+                             : SetClock(address, offset);
+    });
+    return done ? *result : SyncResult{};
+}
+
+bool Inaccurate(const SyncResult& result) {
+    return result.outcome == SyncOutcome::Compared && std::abs(result.difference) > kTolerance;
 }
 
 SyncOutcome Run(bool bCheckOnly, bool bRecheck) {
-    Status(kGettingTime);
-    platform::DoEvents();  // paint the text before the download blocks the thread
-    const SyncResult result = bCheckOnly ? SyncWithTimePage(GetUrlText, TimePageAddress(),
-                                                            OffsetMinutes, SyncAction::Compare)
-                                         : SetClock();
-    return Report(result, bRecheck);
+    SyncResult result = Fetch(bCheckOnly);
+    // A difference is looked at once more, half a second later, before it is reported.
+    if (!bRecheck && Inaccurate(result)) {
+        platform::DoEvents();
+        platform::Sleep(kRecheckPause);
+        result = Fetch(true);
+    }
+    Report(result);
+    return result.outcome;
 }
 
 }  // namespace
 
+bool SynchronizationRunning() {
+    return Program.SynchronizationRunning;
+}
+
 SyncOutcome CheckOrSynchronize(bool bCheckOnly, bool bRecheck) {
+    if (Program.SynchronizationRunning)
+        return SyncOutcome::NoServerTime;  // the one running reports
+    struct Running {
+        Running() { Program.SynchronizationRunning = true; }
+        ~Running() { Program.SynchronizationRunning = false; }
+        Running(const Running&) = delete;
+        Running& operator=(const Running&) = delete;
+    } const guard;
     try {
         return Run(bCheckOnly, bRecheck);
     } catch (const std::exception&) {

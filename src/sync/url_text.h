@@ -5,8 +5,10 @@
 
 namespace chronalign {
 
-// The body of the page at url as text, read in chunks of up to 1024 bytes; empty when no
-// connection could be made. The HTTP status is not examined. Never fails.
+// The body of the page at url as text, read in chunks of up to 1024 bytes, within the bounds of
+// download_limits.h: past the deadline, what was read by then. Empty when no connection could
+// be made, or when a download given up on earlier is still running. The HTTP status is not
+// examined.
 std::string GetUrlText(const std::string& url);
 
 }  // namespace chronalign

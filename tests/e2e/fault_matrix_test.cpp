@@ -12,6 +12,7 @@
 
 #include "http_faults.h"
 #include "program_test.h"
+#include "sync/download_limits.h"
 #include "wine_path.h"
 
 namespace e2e {
@@ -20,7 +21,7 @@ namespace {
 using platform::Control;
 using Clock = std::chrono::steady_clock;
 
-constexpr auto kDeadline = 20s;  // the download's own
+constexpr auto kDeadline = std::chrono::milliseconds(chronalign::download::kDeadlineMs);
 constexpr auto kSlack = 5s;      // a Wine process's round trips on top
 constexpr const char* kBefore = "(waiting for the outcome)";
 constexpr const char* kNoTime = "Cannot get time from server! (internet running?)";

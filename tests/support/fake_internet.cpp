@@ -44,10 +44,10 @@ void ResetInternet() {
 }
 
 void Serve(std::string body) {
-    Internet().downloads.push_back({std::move(body), -1, {}});
+    Internet().downloads.push_back({std::move(body), -1, {}, {}});
 }
 void ServeNothing() {
-    Internet().downloads.push_back({std::nullopt, -1, {}});
+    Internet().downloads.push_back({std::nullopt, -1, {}, {}});
 }
 
 }  // namespace fake
@@ -91,37 +91,11 @@ InternetHandle InternetOpenUrlA(InternetHandle internet, const char* url, const 
     return h;
 }
 
-InternetHandle InternetUseSystemProxy(InternetHandle internet, const char* agent) {
-    fake::Record("InternetUseSystemProxy " + std::to_string(internet) + " " + fake::Quote(agent));
-    if (!fake::Internet().proxyReopens || fake::Handles().erase(internet) == 0)
-        return internet;
-    const InternetHandle h = fake::NextHandle()++;
-    fake::Handles()[h] = std::nullopt;
-    return h;
-}
-
 bool InternetSetTimeouts(InternetHandle internet, std::uint32_t milliseconds) {
     fake::Record("InternetSetTimeouts " + std::to_string(internet) + " " +
                  std::to_string(milliseconds));
     fake::Internet().timeoutMs = milliseconds;
     return fake::Handles().contains(internet);
-}
-
-InternetWatchdog InternetArmDeadline(InternetHandle internet, std::uint32_t milliseconds) {
-    fake::Record("InternetArmDeadline " + std::to_string(internet));
-    fake::Internet().deadlineMs = milliseconds;
-    ++fake::Internet().watchdogs;
-    return internet;  // the fake's watchdog is known by its handle
-}
-
-bool InternetDisarmDeadline(InternetWatchdog watchdog) {
-    fake::Record("InternetDisarmDeadline " + std::to_string(watchdog));
-    --fake::Internet().watchdogs;
-    if (!fake::Internet().deadlinePasses)
-        return false;
-    if (fake::Handles().erase(watchdog) != 0)
-        --fake::Internet().openHandles;
-    return true;
 }
 
 bool InternetReadFile(InternetHandle handle, void* buffer, std::uint32_t bytesToRead,
@@ -131,6 +105,12 @@ bool InternetReadFile(InternetHandle handle, void* buffer, std::uint32_t bytesTo
     auto it = fake::Handles().find(handle);
     if (it == fake::Handles().end() || !it->second)
         return false;
+    if (const auto onRead = it->second->download.onRead) {
+        onRead(it->second->reads);
+        it = fake::Handles().find(handle);  // the hook may have closed it
+        if (it == fake::Handles().end())
+            return false;
+    }
     fake::Request& r = *it->second;
     if (r.reads++ == r.download.failingRead)
         return false;

@@ -16,19 +16,16 @@ struct Download {
     std::optional<std::string> body;  // nothing: the URL cannot be opened
     int failingRead = -1;             // the 0-based read that fails, -1 for none
     std::function<void()> onOpen;     // runs when the URL is opened (the clock moves, say)
+    std::function<void(int)> onRead;  // runs before each read, given its 0-based number
 };
 
 struct InternetState {
     bool openFails = false;          // InternetOpenA returns 0
-    bool proxyReopens = false;       // the proxy comes with a new Internet handle
     std::deque<Download> downloads;  // none left: the URL cannot be opened
     std::vector<std::string> agents, urls;
     int opens = 0;        // InternetOpenUrlA calls
     int openHandles = 0;  // handles not yet closed
     std::uint32_t timeoutMs = 0;
-    std::uint32_t deadlineMs = 0;  // as armed last
-    bool deadlinePasses = false;   // every watchdog fires, closing its Internet handle
-    int watchdogs = 0;             // armed and not yet disarmed
 };
 
 InternetState& Internet();

@@ -100,6 +100,13 @@ int RunMessageLoop() {
     return 0;
 }
 
+bool RunWhileDoingEvents(std::function<void()> work) {
+    fake::Record("RunWhileDoingEvents");
+    work();
+    fake::RunPendingEvents();  // what the user did meanwhile
+    return true;
+}
+
 void EnableTimer() {
     fake::Record("EnableTimer");
     fake::Window().timerEnabled = true;

@@ -13,6 +13,7 @@
 #include "fake_service_pipe.h"
 #include "fake_shell.h"
 #include "fake_window.h"
+#include "fake_worker.h"
 
 namespace fake {
 
@@ -20,6 +21,7 @@ inline void ResetAll() {
     Log().clear();
     ResetClock();
     ResetInternet();
+    ResetWorker();
     ResetLocale();
     ResetProcess();
     ResetRegistry();

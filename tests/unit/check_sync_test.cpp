@@ -250,16 +250,28 @@ TEST_F(CheckSyncTest, NoTimeFromTheServerChangesNothing) {
     EXPECT_EQ(Writes(), (Texts{kGetting, kNoTime}));
 }
 
-TEST_F(CheckSyncTest, AClickWaitingInTheQueueRunsInsideThePump) {
-    fake::Post(cmdSynchronize_Click);
-    fake::Serve(PageOffBy(40));  // the nested synchronize downloads first
-    fake::Serve(PageOffBy(40));  // then the outer check, against the clock just set
-    CheckOrSynchronize(true, false);
-    ASSERT_EQ(Writes().size(), 3u);  // the nested "Getting Time..." finds it already there
-    EXPECT_EQ(Writes()[0], kGetting);
-    EXPECT_TRUE(Writes()[1].starts_with("Time updated succesfully! ("));
-    EXPECT_EQ(Writes()[2], kOk);  // the outer outcome comes last
+TEST_F(CheckSyncTest, ClicksAndDueTicksWhileOneRunsStartNothing) {
+    fake::ControlOf(Control::chkAuto).value = 1;  // the schedule is long due
+    fake::Post(cmdSynchronize_Click);             // waiting when the check starts
+    fake::Internet().downloads.push_back({PageOffBy(0), -1,
+                                          [] {  // while its worker downloads
+                                              fake::Post(cmdCheckTime_Click);
+                                              fake::Post(TimerTime_Timer);
+                                          },
+                                          {}});
+    EXPECT_EQ(CheckOrSynchronize(true, false), SyncOutcome::Compared);
+    EXPECT_EQ(Writes(), (Texts{kGetting, kOk}));
+    EXPECT_EQ(fake::Internet().opens, 1);
+    EXPECT_TRUE(fake::Clock().setCalls.empty());
+
+    // Once it has ended, the next click and the next tick run as ever.
+    fake::Serve(PageOffBy(0));
+    cmdSynchronize_Click();
     EXPECT_EQ(fake::Clock().setCalls.size(), 1u);
+    fake::Advance(3'600'000);
+    fake::Serve(PageOffBy(0));
+    TimerTime_Timer();
+    EXPECT_EQ(fake::Clock().setCalls.size(), 2u);
 }
 
 TEST_F(CheckSyncTest, TheTimePageAddressComesFromTheStoreWhenSet) {

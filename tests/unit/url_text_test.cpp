@@ -9,6 +9,7 @@
 
 #include "fake_internet.h"
 #include "fake_log.h"
+#include "fake_worker.h"
 #include "reset_fakes.h"
 #include "sync/url_text.h"
 
@@ -45,36 +46,18 @@ std::vector<std::string> Reads(std::size_t count) {
 
 class UrlTextTest : public fake::FakePlatformTest {};
 
-TEST_F(UrlTextTest, MakesTheFourCallsWithTheirArgumentsInOrder) {
+TEST_F(UrlTextTest, MakesTheFourCallsWithTheirArgumentsInOrderOnAWorker) {
     fake::Serve(Body(300));
     EXPECT_EQ(GetUrlText(kUrl), Body(300));
     EXPECT_THAT(fake::Log(),
-                ElementsAre("InternetOpenA \"ZQandWinInet/1.0\" 3 \"\" \"\" 0",
-                            "InternetUseSystemProxy " + kInternet + " \"ZQandWinInet/1.0\"",
+                ElementsAre("RunWithDeadline 20000",
+                            "InternetOpenA \"ZQandWinInet/1.0\" 0 null null 0",
                             "InternetSetTimeouts " + kInternet + " 10000",
-                            "InternetArmDeadline " + kInternet,
                             "InternetOpenUrlA " + kInternet + " \"" + kUrl + "\" \"\" 0 " +
                                 std::to_string(0x80000000u) + " 0",
                             "InternetReadFile " + kRequest + " 1024",  // all 300 bytes
                             "InternetReadFile " + kRequest + " 1024",  // 0 bytes: the end
-                            "InternetDisarmDeadline " + kInternet,
                             "InternetCloseHandle " + kRequest, "InternetCloseHandle " + kInternet));
-    EXPECT_EQ(fake::Internet().timeoutMs, 10000u);
-    // The whole download's deadline counts from the call, of which hardly any time has passed.
-    EXPECT_LE(fake::Internet().deadlineMs, 20000u);
-    EXPECT_GT(fake::Internet().deadlineMs, 15000u);
-    EXPECT_EQ(fake::Internet().openHandles, 0);
-}
-
-TEST_F(UrlTextTest, AHandleThatCameWithTheProxyIsTheOneUsedAndClosed) {
-    fake::Internet().proxyReopens = true;
-    fake::Serve(Body(10));
-    EXPECT_EQ(GetUrlText(kUrl), Body(10));
-    const std::string replaced = "257", request = "258";
-    EXPECT_THAT(fake::LogOf("InternetOpenUrlA "),
-                ElementsAre(::testing::StartsWith("InternetOpenUrlA " + replaced + " ")));
-    EXPECT_THAT(fake::LogOf("InternetCloseHandle "),
-                ElementsAre("InternetCloseHandle " + request, "InternetCloseHandle " + replaced));
     EXPECT_EQ(fake::Internet().openHandles, 0);
 }
 
@@ -101,7 +84,7 @@ TEST_F(UrlTextTest, JoinsChunksInOrderUntilAReadOfNothing) {
 }
 
 TEST_F(UrlTextTest, AFailedReadKeepsWhatCameBeforeIt) {
-    fake::Internet().downloads.push_back({Body(5000), 2, {}});
+    fake::Internet().downloads.push_back({Body(5000), 2, {}, {}});
     const std::string text = GetUrlText(kUrl);
     EXPECT_EQ(text.size(), 2048u);
     EXPECT_EQ(text, Body(2048));
@@ -112,27 +95,39 @@ TEST_F(UrlTextTest, AFailedReadKeepsWhatCameBeforeIt) {
     EXPECT_EQ(fake::Internet().openHandles, 0);
 }
 
-TEST_F(UrlTextTest, PastTheDeadlineTheTextReadSoFarIsKeptAndTheHandleClosedOnce) {
-    // The watchdog has closed the Internet handle; closing it again could close another's.
-    fake::Internet().deadlinePasses = true;
-    fake::Internet().downloads.push_back({Body(5000), 2, {}});
+TEST_F(UrlTextTest, AtTheDeadlineTheWaitingSideClosesTheHandlesOnceAndKeepsWhatWasRead) {
+    fake::Download stalls{Body(5000), -1, {}, [](int read) {
+                              if (read == 2)
+                                  fake::PassDeadline();
+                          }};
+    fake::Internet().downloads.push_back(stalls);
     EXPECT_EQ(GetUrlText(kUrl), Body(2048));
-    EXPECT_EQ(fake::LogOf("InternetClose"),
-              std::vector<std::string>{"InternetCloseHandle " + kRequest});
+    EXPECT_THAT(fake::LogOf("InternetClose"),
+                ElementsAre("InternetCloseHandle " + kRequest, "InternetCloseHandle " + kInternet));
+    EXPECT_LT(fake::LogIndex("PassDeadline"), fake::LogIndex("InternetCloseHandle " + kRequest));
     EXPECT_EQ(fake::Internet().openHandles, 0);
 
-    fake::ServeNothing();  // the deadline passed while the URL was being opened
+    // Given up on while the URL was being opened: the handle that comes too late is closed.
+    fake::Log().clear();
+    fake::Internet().downloads.push_back({Body(10), -1, fake::PassDeadline, {}});
     EXPECT_EQ(GetUrlText(kUrl), "");
-    EXPECT_EQ(fake::LogOf("InternetClose").size(), 1u);
+    EXPECT_EQ(fake::LogOf("InternetClose").size(), 2u);
+    EXPECT_TRUE(fake::LogOf("InternetReadFile").empty());
     EXPECT_EQ(fake::Internet().openHandles, 0);
-    EXPECT_EQ(fake::Internet().watchdogs, 0);
+
+    // One given up on earlier still runs: nothing is opened.
+    fake::Log().clear();
+    fake::Worker().abandonedAlive = true;
+    fake::Serve(Body(10));
+    EXPECT_EQ(GetUrlText(kUrl), "");
+    EXPECT_EQ(fake::Log(), std::vector<std::string>{"RunWithDeadline 20000"});
 }
 
 TEST_F(UrlTextTest, NoInternetHandleIsEmptyWithNothingToClose) {
     fake::Internet().openFails = true;
     fake::Serve(Body(300));
     EXPECT_EQ(GetUrlText(kUrl), "");
-    EXPECT_THAT(fake::Log(), ElementsAre("InternetOpenA \"ZQandWinInet/1.0\" 3 \"\" \"\" 0"));
+    EXPECT_THAT(fake::Log(), ElementsAre("RunWithDeadline 20000", "InternetOpenA \"ZQandWinInet/1.0\" 0 null null 0"));
     EXPECT_EQ(fake::Internet().opens, 0);
 }
 

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "http_faults.h"
+#include "sync/download_limits.h"
 #include "sync/server_time.h"
 #include "sync/url_text.h"
 
@@ -18,7 +19,7 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 // The download's deadline, and what a case may take beyond it.
-constexpr auto kDeadline = std::chrono::seconds(20);
+constexpr auto kDeadline = std::chrono::milliseconds(download::kDeadlineMs);
 constexpr auto kSlack = std::chrono::seconds(3);
 
 struct Outcome {

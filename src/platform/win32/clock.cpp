@@ -2,6 +2,10 @@
 
 #include <windows.h>
 
+#include <mutex>
+
+#include "platform/win32/clock_stop.h"
+
 namespace platform {
 
 namespace {
@@ -51,6 +55,16 @@ class EnabledPrivilege {
     bool adjusted_ = false;
 };
 
+struct SetGate {
+    std::mutex mutex;
+    bool stopped = false;
+};
+
+SetGate& Gate() {
+    static SetGate gate;
+    return gate;
+}
+
 }  // namespace
 
 SystemTime GetSystemTime() {
@@ -75,6 +89,9 @@ std::int64_t PreciseSystemTime() {
 }
 
 bool SetSystemTime(const SystemTime& time) {
+    const std::lock_guard lock(Gate().mutex);
+    if (Gate().stopped)
+        return false;
     const EnabledPrivilege right(SE_SYSTEMTIME_NAME);
     const SYSTEMTIME t = ToWin32(time);
     return ::SetSystemTime(&t) != FALSE;
@@ -97,3 +114,12 @@ double SecondsSinceMidnight() {
 }
 
 }  // namespace platform
+
+namespace platform::win32 {
+
+void StopSettingTheClock() {
+    const std::lock_guard lock(Gate().mutex);
+    Gate().stopped = true;
+}
+
+}  // namespace platform::win32

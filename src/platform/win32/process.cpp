@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include "base/identity.h"
+#include "platform/win32/clock_stop.h"
 
 #include <cwchar>
 #include <vector>
@@ -105,6 +106,7 @@ std::string ProgramTitle() {
 }
 
 void ExitProcessNow() {
+    win32::StopSettingTheClock();  // a synchronization still running must not set it now
     ::ExitProcess(0);
 }
 

@@ -4,31 +4,19 @@
 #include <winhttp.h>
 
 #include <algorithm>
-#include <chrono>
-#include <condition_variable>
 #include <memory>
 #include <mutex>
-#include <thread>
+#include <vector>
 
-#include "platform/win32/handle.h"
+#include "platform/worker.h"
+#include "sync/download_limits.h"
 
 namespace chronalign::service::win32 {
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-// The program's own bounds: each step of the exchange, the whole download, the body.
-constexpr int kStepMilliseconds = 10'000;
-constexpr auto kDeadline = std::chrono::seconds(20);
-constexpr std::size_t kMostBytes = 64 * 1024;
-constexpr DWORD kChunk = 1024;
-
-constexpr const wchar_t* kAgent = L"ZQandWinInet/1.0";
 // Always from the origin server: no cache on the way may answer for it.
 constexpr const wchar_t* kNoCache = L"Cache-Control: no-cache\r\nPragma: no-cache\r\n";
-
-using Internet = platform::Owned<HINTERNET, ::WinHttpCloseHandle>;
 
 std::wstring Widen(const std::string& text) {
     const int size = ::MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
@@ -62,9 +50,51 @@ void UseDiscoveredProxy(HINTERNET session, HINTERNET request, const std::wstring
         ::GlobalFree(proxy.lpszProxyBypass);
 }
 
-// The whole exchange, on its own thread. Each call is bounded by the step time-out, and the
-// body stops at the bound or the deadline, so the thread always ends.
-std::string Fetch(const std::wstring& url, Clock::time_point deadline) {
+// One download's WinHTTP handles, shared by the thread that downloads and the side that waits
+// for it. They are closed once, by the download when it is done or by the waiting side at the
+// deadline, which is what makes a blocked call return; once they are closed nothing more is
+// opened or kept.
+class Exchange {
+  public:
+    std::string Fetch(const std::wstring& url);
+    void Close();
+
+  private:
+    HINTERNET Keep(HINTERNET opened);
+
+    std::mutex mutex_;
+    std::vector<HINTERNET> open_;  // in the order opened
+    bool closed_ = false;
+};
+
+HINTERNET Exchange::Keep(HINTERNET opened) {
+    if (opened == nullptr)
+        return nullptr;
+    const std::lock_guard lock(mutex_);
+    if (closed_) {
+        ::WinHttpCloseHandle(opened);
+        return nullptr;
+    }
+    open_.push_back(opened);
+    return opened;
+}
+
+void Exchange::Close() {
+    const std::lock_guard lock(mutex_);
+    if (closed_)
+        return;
+    closed_ = true;
+    for (auto h = open_.rbegin(); h != open_.rend(); ++h) ::WinHttpCloseHandle(*h);
+}
+
+// The whole exchange, on the worker. Each call is bounded by the step time-out, the body by
+// its bound; past the deadline the waiting side closes the handles.
+std::string Exchange::Fetch(const std::wstring& url) {
+    struct CloseAtEnd {
+        Exchange& exchange;
+        ~CloseAtEnd() { exchange.Close(); }
+    } const closer{*this};
+
     URL_COMPONENTS parts{};
     parts.dwStructSize = sizeof parts;
     parts.dwHostNameLength = parts.dwUrlPathLength = parts.dwExtraInfoLength = 1;
@@ -74,69 +104,53 @@ std::string Fetch(const std::wstring& url, Clock::time_point deadline) {
     const std::wstring path = std::wstring(parts.lpszUrlPath, parts.dwUrlPathLength) +
                               std::wstring(parts.lpszExtraInfo, parts.dwExtraInfoLength);
 
-    const Internet session(::WinHttpOpen(kAgent, WINHTTP_ACCESS_TYPE_DEFAULT_PROXY,
-                                         WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, 0));
-    if (!session)
+    const HINTERNET session =
+        Keep(::WinHttpOpen(Widen(download::kAgent).c_str(), WINHTTP_ACCESS_TYPE_DEFAULT_PROXY,
+                           WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, 0));
+    if (session == nullptr)
         return {};
-    ::WinHttpSetTimeouts(session.get(), kStepMilliseconds, kStepMilliseconds, kStepMilliseconds,
-                         kStepMilliseconds);
-    const Internet connection(::WinHttpConnect(session.get(), host.c_str(), parts.nPort, 0));
+    constexpr auto kStep = static_cast<int>(download::kStepMs);
+    ::WinHttpSetTimeouts(session, kStep, kStep, kStep, kStep);
+    const HINTERNET connection = Keep(::WinHttpConnect(session, host.c_str(), parts.nPort, 0));
     const DWORD secure = parts.nScheme == INTERNET_SCHEME_HTTPS ? WINHTTP_FLAG_SECURE : 0;
-    const Internet request(connection ? ::WinHttpOpenRequest(connection.get(), L"GET", path.c_str(),
-                                                             nullptr, WINHTTP_NO_REFERER,
-                                                             WINHTTP_DEFAULT_ACCEPT_TYPES,
-                                                             secure | WINHTTP_FLAG_REFRESH)
-                                      : nullptr);
-    if (!request)
+    const HINTERNET request =
+        connection ? Keep(::WinHttpOpenRequest(connection, L"GET", path.c_str(), nullptr,
+                                               WINHTTP_NO_REFERER, WINHTTP_DEFAULT_ACCEPT_TYPES,
+                                               secure | WINHTTP_FLAG_REFRESH))
+                   : nullptr;
+    if (request == nullptr)
         return {};
     if (!IsLoopback(host))
-        UseDiscoveredProxy(session.get(), request.get(), url);
-    if (!::WinHttpSendRequest(request.get(), kNoCache, static_cast<DWORD>(-1), nullptr, 0, 0, 0) ||
-        !::WinHttpReceiveResponse(request.get(), nullptr))
+        UseDiscoveredProxy(session, request, url);
+    if (!::WinHttpSendRequest(request, kNoCache, static_cast<DWORD>(-1), nullptr, 0, 0, 0) ||
+        !::WinHttpReceiveResponse(request, nullptr))
         return {};
 
     std::string body;
-    char chunk[kChunk];
-    while (body.size() < kMostBytes && Clock::now() < deadline) {
+    char chunk[download::kChunk];
+    while (body.size() < download::kMostBytes) {
         DWORD read = 0;
-        const auto wanted =
-            static_cast<DWORD>(std::min<std::size_t>(kChunk, kMostBytes - body.size()));
-        if (!::WinHttpReadData(request.get(), chunk, wanted, &read) || read == 0)
+        const auto wanted = static_cast<DWORD>(
+            std::min<std::size_t>(download::kChunk, download::kMostBytes - body.size()));
+        if (!::WinHttpReadData(request, chunk, wanted, &read) || read == 0)
             break;
         body.append(chunk, std::min(read, wanted));
     }
     return body;
 }
 
-// What the waiting side and the download thread share; whichever ends last frees it.
-struct Shared {
-    std::mutex mutex;
-    std::condition_variable finished;
-    bool done = false;
-    std::string body;
-};
-
 }  // namespace
 
 std::string DownloadPage(const std::string& address) {
     const std::wstring url = Widen(address);
-    const auto deadline = Clock::now() + kDeadline;
-    auto shared = std::make_shared<Shared>();
-    // A WinHTTP call that blocks (a name lookup, a proxy discovery) cannot be ended from here,
-    // so past the deadline the service leaves the thread to end by its own time-outs and
-    // answers at once.
-    std::thread([shared, url, deadline] {
-        std::string body = Fetch(url, deadline);
-        const std::lock_guard lock(shared->mutex);
-        shared->body = std::move(body);
-        shared->done = true;
-        shared->finished.notify_all();
-    }).detach();
-
-    std::unique_lock lock(shared->mutex);
-    if (!shared->finished.wait_until(lock, deadline, [&] { return shared->done; }))
+    auto exchange = std::make_shared<Exchange>();
+    auto body = std::make_shared<std::string>();
+    // Past the deadline the service answers at once; the worker's handles are closed so that
+    // its call returns, and no second worker starts while one given up on still runs.
+    if (!platform::RunWithDeadline([=] { *body = exchange->Fetch(url); }, download::kDeadlineMs,
+                                   [=] { exchange->Close(); }))
         return {};
-    return std::move(shared->body);
+    return std::move(*body);
 }
 
 }  // namespace chronalign::service::win32
