@@ -111,21 +111,18 @@ SyncOutcome Run(bool bCheckOnly, bool bRecheck) {
     return result.outcome;
 }
 
-// One synchronization at a time: the window's events run while it waits for its worker.
-bool running = false;
-
 }  // namespace
 
 bool SynchronizationRunning() {
-    return running;
+    return Program.SynchronizationRunning;
 }
 
 SyncOutcome CheckOrSynchronize(bool bCheckOnly, bool bRecheck) {
-    if (running)
+    if (Program.SynchronizationRunning)
         return SyncOutcome::NoServerTime;  // the one running reports
     struct Running {
-        Running() { running = true; }
-        ~Running() { running = false; }
+        Running() { Program.SynchronizationRunning = true; }
+        ~Running() { Program.SynchronizationRunning = false; }
         Running(const Running&) = delete;
         Running& operator=(const Running&) = delete;
     } const guard;

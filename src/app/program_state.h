@@ -32,6 +32,8 @@ struct ProgramState {
     platform::NotifyIconData TrayIconData{};
     // How many more times the icon is offered while the notification area is not up.
     int TrayRetriesLeft = 0;
+    // A check or synchronization is under way (its worker is waited for): one at a time.
+    bool SynchronizationRunning = false;
 };
 
 extern ProgramState Program;

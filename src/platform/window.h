@@ -60,15 +60,17 @@ std::uint32_t MainWindowIcon();
 int ScaleMode();
 double TwipsPerPixelX();  // of the screen
 
-// Runs the handlers of whatever window events are waiting, inside the caller.
+// Runs the handlers of whatever window events are waiting, inside the caller. Inside a loop of
+// the window's own (the tray menu or a message box is up) the events are that loop's: only what
+// is sent to the window from outside is answered then.
 void DoEvents();
 
 // Dispatches the window's events for as long as the main window exists; returns the exit code.
 int RunMessageLoop();
 
 // Runs work on a thread of its own and returns once it has ended (an exception it threw then
-// comes out here), running the handlers of the window's events meanwhile, inside the caller, as
-// the message loop would: the window repaints and answers while the work blocks. The work
+// comes out here), running the handlers of the window's events meanwhile as DoEvents does: the
+// window repaints and answers while the work blocks. The work
 // touches no control. False when the program is told to end before the work has: the work is
 // then left to end alone, and from then on no thread sets the clock.
 bool RunWhileDoingEvents(std::function<void()> work);

@@ -137,6 +137,12 @@ double TwipsPerPixelX() {
 
 void DoEvents() {
     MSG message{};
+    // Inside a loop of its own (the tray menu, a message box, a move of the window) the queue is
+    // that loop's: a menu takes its keys from it. Only what is sent to the window is answered.
+    if (Ui().modalLoops > 0) {
+        ::PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+        return;
+    }
     while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
         if (message.message == WM_QUIT) {
             ::PostQuitMessage(static_cast<int>(message.wParam));  // for the loop to see
@@ -163,8 +169,12 @@ void EnableTrayRetryTimer(bool enabled) {
 }
 
 int MessageBoxOkCancel(std::string_view text, std::string_view title) {
-    return ::MessageBoxA(Ui().window, std::string(text).c_str(), std::string(title).c_str(),
-                         MB_OKCANCEL | MB_DEFBUTTON1 | MB_SETFOREGROUND);
+    ++Ui().modalLoops;
+    const int answer = ::MessageBoxA(Ui().window, std::string(text).c_str(),
+                                     std::string(title).c_str(),
+                                     MB_OKCANCEL | MB_DEFBUTTON1 | MB_SETFOREGROUND);
+    --Ui().modalLoops;
+    return answer;
 }
 
 void PopupTrayMenu() {

@@ -3,12 +3,12 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <exception>
 #include <memory>
 #include <mutex>
 #include <utility>
 
 #include "platform/win32/handle.h"
+#include "platform/win32/thread.h"
 
 namespace platform {
 
@@ -20,11 +20,9 @@ namespace {
 // only pile up.
 constexpr DWORD kWindDown = 1000;
 
-// What the waiting side and the worker share; whichever is done with it last frees it.
-struct Run {
-    std::function<void()> work;
-    std::exception_ptr failure;
-    bool finished = false;   // under Gate().mutex, as is abandoned
+// Whether the work has ended and whether its waiting side gave up on it, under Gate().mutex.
+struct Outcome {
+    bool finished = false;
     bool abandoned = false;
 };
 
@@ -40,20 +38,13 @@ Abandoned& Gate() {
     return gate;
 }
 
-DWORD WINAPI Work(void* parameter) {
-    const std::unique_ptr<std::shared_ptr<Run>> held(static_cast<std::shared_ptr<Run>*>(parameter));
-    Run& run = **held;
-    try {
-        run.work();
-    } catch (...) {
-        run.failure = std::current_exception();
-    }
+// Runs on the worker once its work is done.
+void Ended(Outcome& outcome) {
     Abandoned& gate = Gate();
     const std::lock_guard lock(gate.mutex);
-    run.finished = true;
-    if (run.abandoned && --gate.alive == 0)
+    outcome.finished = true;
+    if (outcome.abandoned && --gate.alive == 0)
         ::SetEvent(gate.ended.get());
-    return 0;
 }
 
 DWORD MillisecondsLeft(DWORD start, DWORD milliseconds) {
@@ -71,29 +62,29 @@ bool RunWithDeadline(std::function<void()> work, std::uint32_t milliseconds,
         WAIT_TIMEOUT)
         return false;
 
-    auto run = std::make_shared<Run>();
-    run->work = std::move(work);
-    auto parameter = std::make_unique<std::shared_ptr<Run>>(run);
-    const Handle thread(::CreateThread(nullptr, 0, Work, parameter.get(), 0, nullptr));
+    auto outcome = std::make_shared<Outcome>();
+    auto job = std::make_shared<win32::Job>();
+    job->work = std::move(work);
+    job->ended = [outcome] { Ended(*outcome); };
+    const Handle thread = win32::StartJob(job);
     if (!thread)
         return false;
-    parameter.release();  // the thread's now
 
     ::WaitForSingleObject(thread.get(), MillisecondsLeft(start, milliseconds));
     {
         const std::lock_guard lock(gate.mutex);
-        if (!run->finished) {
-            run->abandoned = true;
+        if (!outcome->finished) {
+            outcome->abandoned = true;
             if (gate.alive++ == 0)
                 ::ResetEvent(gate.ended.get());
         }
     }
-    if (run->abandoned) {
+    if (outcome->abandoned) {
         giveUp();
         return false;
     }
-    if (run->failure)
-        std::rethrow_exception(run->failure);
+    if (job->failure)
+        std::rethrow_exception(job->failure);
     return true;
 }
 

@@ -183,6 +183,22 @@ class InstallerTest : public ProgramTest {
         EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kEventSourceKey));
     }
 
+    // The installed program's window once its start-up is over, after a "Check" that found the
+    // clock right.
+    static HWND ShownAndChecked(Program& program) {
+        // The first window in a new prefix waits for Wine to start the prefix's desktop.
+        HWND window = program.WaitForMainWindow(kFirstStartTimeout);
+        EXPECT_NE(window, nullptr);
+        if (window == nullptr)
+            return nullptr;
+        EXPECT_TRUE(WaitUntil([&] { return StartUpOver(window); }, kFirstStartTimeout));
+        EXPECT_TRUE(WaitForShown(window));
+        Click(ControlOf(window, Control::cmdCheckTime));
+        EXPECT_TRUE(WaitForText(window, Control::lblInfo, "Local time is ok"))
+            << Text(window, Control::lblInfo);
+        return window;
+    }
+
     // The time service from the installed folder, registered and running.
     static void ExpectTimeServiceRunning() {
         EXPECT_TRUE(
@@ -223,14 +239,8 @@ TEST_F(InstallerTest, InstallsForTheMachineWorksFromThereAndLeavesNothingWhenRem
     ASSERT_FALSE(KeyExists(HKEY_CURRENT_USER, kSettingsKey));
     {
         Program program(exe);
-        // The first window in a new prefix waits for Wine to start the prefix's desktop.
-        HWND window = program.WaitForMainWindow(kFirstStartTimeout);
+        HWND window = ShownAndChecked(program);
         ASSERT_NE(window, nullptr);
-        ASSERT_TRUE(WaitUntil([&] { return StartUpOver(window); }, kFirstStartTimeout));
-        ASSERT_TRUE(WaitForShown(window));
-        Click(ControlOf(window, Control::cmdCheckTime));
-        EXPECT_TRUE(WaitForText(window, Control::lblInfo, "Local time is ok"))
-            << Text(window, Control::lblInfo);
 
         // A folder with blanks: only the quoted command names this program and no other.
         Click(ControlOf(window, Control::chkAutoRun));
@@ -270,13 +280,8 @@ TEST_F(InstallerTest, APolicysTimePageWinsForTheProgramAndTheService) {
     ASSERT_TRUE(WriteSetting("TimePage", NginxPage()));
     {
         Program program(InstallFolder() + "Chronalign.exe");
-        HWND window = program.WaitForMainWindow(kFirstStartTimeout);
+        HWND window = ShownAndChecked(program);
         ASSERT_NE(window, nullptr);
-        ASSERT_TRUE(WaitUntil([&] { return StartUpOver(window); }, kFirstStartTimeout));
-        ASSERT_TRUE(WaitForShown(window));
-        Click(ControlOf(window, Control::cmdCheckTime));
-        EXPECT_TRUE(WaitForText(window, Control::lblInfo, "Local time is ok"))
-            << Text(window, Control::lblInfo);
         EXPECT_EQ(page_.RequestCount(), 1);
         ::PostMessageA(window, WM_CLOSE, 0, 0);
     }

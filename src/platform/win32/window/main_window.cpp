@@ -168,6 +168,14 @@ LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
             return TRUE;
         case DM_GETDEFID:
             return DefaultButton();
+        case WM_ENTERMENULOOP:
+        case WM_ENTERSIZEMOVE:
+            ++Ui().modalLoops;
+            return ::DefWindowProcA(window, message, wParam, lParam);
+        case WM_EXITMENULOOP:
+        case WM_EXITSIZEMOVE:
+            --Ui().modalLoops;
+            return ::DefWindowProcA(window, message, wParam, lParam);
         case WM_ACTIVATE:
             OnActivate(wParam);
             return 0;

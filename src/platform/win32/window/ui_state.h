@@ -34,6 +34,7 @@ struct MainWindowState {
     UINT taskbarCreatedMessage = 0;
     int state = platform::kStateNormal;  // as the program last saw or set it
     HWND focus = nullptr;                // the control to give the focus back to on activation
+    int modalLoops = 0;  // a menu, a message box or a move of the window running its own loop
 };
 
 // Lets go of the fonts, brushes, icons, picture and menu once the window is gone.
