@@ -132,11 +132,6 @@ void Exchange::Measure(const std::wstring& url, MeasureLog& log) {
         return;
     constexpr auto kStep = static_cast<int>(download::kStepMs);
     ::WinHttpSetTimeouts(session_, kStep, kStep, kStep, kStep);
-    // The wait for an answer's headers has a time-out of its own, 90 s unless set: a silent
-    // page would otherwise keep the worker and its connection long past the deadline.
-    DWORD headersWait = download::kStepMs;
-    ::WinHttpSetOption(session_, WINHTTP_OPTION_RECEIVE_RESPONSE_TIMEOUT, &headersWait,
-                       sizeof headersWait);
     connection_ = Keep(::WinHttpConnect(session_, host.c_str(), parts.nPort, 0));
     if (connection_ == nullptr)
         return;
