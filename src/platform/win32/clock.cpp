@@ -60,8 +60,9 @@ struct SetGate {
     bool stopped = false;
 };
 
+// Never destroyed: a worker given up on may still be running when the process exits.
 SetGate& Gate() {
-    static SetGate gate;
+    static SetGate& gate = *new SetGate;
     return gate;
 }
 

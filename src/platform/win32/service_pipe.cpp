@@ -118,7 +118,10 @@ bool ServedByTheService(HANDLE pipe) {
         return false;
     const ServiceHandle service = OpenTimeService();
     const ServiceStatus status = service ? StatusOf(service.get()) : ServiceStatus{};
-    return status.state == SERVICE_RUNNING && status.process != 0 && status.process == server;
+    // A service started on demand makes its pipe just before it tells the service manager that
+    // it runs: while it starts, its process is already the one the manager names.
+    const bool up = status.state == SERVICE_RUNNING || status.state == SERVICE_START_PENDING;
+    return up && status.process != 0 && status.process == server;
 }
 
 }  // namespace
