@@ -123,4 +123,9 @@ void StopSettingTheClock() {
     Gate().stopped = true;
 }
 
+bool SettingTheClockStopped() {
+    const std::lock_guard lock(Gate().mutex);
+    return Gate().stopped;
+}
+
 }  // namespace platform::win32

@@ -6,6 +6,7 @@
 #include <chrono>
 
 #include "base/identity.h"
+#include "platform/win32/clock_stop.h"
 #include "platform/win32/handle.h"
 #include "platform/win32/overlapped.h"
 
@@ -130,6 +131,10 @@ std::optional<std::string> AskTimeService(const std::string& request) {
     const auto deadline = Clock::now() + kPatience;
     const Handle pipe(Connect(deadline));
     if (!pipe || !ServedByTheService(pipe.get()))
+        return std::nullopt;
+    // The wait for a service that starts may outlast the program's decision to end; a request
+    // sent after it would have the clock set for a program that no longer wants it.
+    if (win32::SettingTheClockStopped())
         return std::nullopt;
     DWORD mode = PIPE_READMODE_MESSAGE;
     ::SetNamedPipeHandleState(pipe.get(), &mode, nullptr, nullptr);
