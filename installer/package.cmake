@@ -63,7 +63,8 @@ endif()
 # wixl removes the older version before the new install's script begins (after InstallValidate),
 # in a transaction of its own: a new version that then failed would leave neither. Right after
 # InstallInitialize the removal is part of the new install's script, and a failure rolls it
-# back, older version, service and all.
+# back, older version, service and all; from an older version whose own removal deletes the
+# service (1.0.58 and before) the service is not brought back by the rollback.
 execute_process(COMMAND "${MSIBUILD}" "${OUTPUT}" -q
   "UPDATE `InstallExecuteSequence` SET `Sequence` = 1510 WHERE `Action` = 'RemoveExistingProducts'"
   RESULT_VARIABLE failed)

@@ -155,9 +155,14 @@ TEST_F(ResponsiveTest, ChecksGivenUpOnLeaveOneThreadAtMost) {
         std::printf("run %d: no time after %.1f s, worst answer %lld ms, %d tasks (%d before)\n",
                     run, std::chrono::duration<double>(Clock::now() - start).count(), worst, tasks,
                     before);
+        if (run == 1) {
+            EXPECT_EQ(server.Requests().size(), 1u) << "a click during the run asked again";
+        }
     }
-    // Neither the clicks nor the runs after the first, whose worker still waits, asked again.
-    EXPECT_EQ(server.Requests().size(), 1u);
+    // At most one request a run. Here (Wine) the first run's worker goes on waiting after its
+    // handles are closed, so the later runs never start; where closing them ends its call, each
+    // run asks once.
+    EXPECT_LE(server.Requests().size(), 3u);
 }
 
 }  // namespace

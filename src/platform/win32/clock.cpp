@@ -60,8 +60,9 @@ struct SetGate {
     bool stopped = false;
 };
 
+// Never destroyed: a worker given up on may still be running when the process exits.
 SetGate& Gate() {
-    static SetGate gate;
+    static SetGate& gate = *new SetGate;
     return gate;
 }
 
@@ -129,6 +130,11 @@ namespace platform::win32 {
 void StopSettingTheClock() {
     const std::lock_guard lock(Gate().mutex);
     Gate().stopped = true;
+}
+
+bool SettingTheClockStopped() {
+    const std::lock_guard lock(Gate().mutex);
+    return Gate().stopped;
 }
 
 }  // namespace platform::win32

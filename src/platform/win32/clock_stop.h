@@ -7,4 +7,8 @@ namespace platform::win32 {
 // under way finishes first). A worker the program no longer waits for may still be running.
 void StopSettingTheClock();
 
+// Whether the process has decided so: a worker asks before it asks another process (the time
+// service) to set the clock for it.
+bool SettingTheClockStopped();
+
 }  // namespace platform::win32

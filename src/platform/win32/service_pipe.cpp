@@ -6,6 +6,7 @@
 #include <chrono>
 
 #include "base/identity.h"
+#include "platform/win32/clock_stop.h"
 #include "platform/win32/handle.h"
 #include "platform/win32/overlapped.h"
 
@@ -118,7 +119,10 @@ bool ServedByTheService(HANDLE pipe) {
         return false;
     const ServiceHandle service = OpenTimeService();
     const ServiceStatus status = service ? StatusOf(service.get()) : ServiceStatus{};
-    return status.state == SERVICE_RUNNING && status.process != 0 && status.process == server;
+    // A service started on demand makes its pipe just before it tells the service manager that
+    // it runs: while it starts, its process is already the one the manager names.
+    const bool up = status.state == SERVICE_RUNNING || status.state == SERVICE_START_PENDING;
+    return up && status.process != 0 && status.process == server;
 }
 
 }  // namespace
@@ -127,6 +131,10 @@ std::optional<std::string> AskTimeService(const std::string& request) {
     const auto deadline = Clock::now() + kPatience;
     const Handle pipe(Connect(deadline));
     if (!pipe || !ServedByTheService(pipe.get()))
+        return std::nullopt;
+    // The wait for a service that starts may outlast the program's decision to end; a request
+    // sent after it would have the clock set for a program that no longer wants it.
+    if (win32::SettingTheClockStopped())
         return std::nullopt;
     DWORD mode = PIPE_READMODE_MESSAGE;
     ::SetNamedPipeHandleState(pipe.get(), &mode, nullptr, nullptr);

@@ -33,8 +33,9 @@ struct Abandoned {
     Handle ended{::CreateEventA(nullptr, TRUE, TRUE, nullptr)};  // set while alive == 0
 };
 
+// Never destroyed: a worker given up on may still be running when the process exits.
 Abandoned& Gate() {
-    static Abandoned gate;
+    static Abandoned& gate = *new Abandoned;
     return gate;
 }
 
