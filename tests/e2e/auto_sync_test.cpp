@@ -55,10 +55,12 @@ TEST_F(AutoSyncTest, SetsOnceAMinuteAndRetriesOnceAMinuteWhenThePageIsDown) {
     HWND window = ShownWindow(program);
     ASSERT_NE(window, nullptr);
 
-    // At start-up (before the window shows), then about 61 and 122 seconds later.
+    // At start-up (before the window shows), then about 61 and 122 seconds later. The start-up's
+    // measure may take up to 15 s before the window shows and the watch begins.
+    ASSERT_GT(page_.RequestCount(), 0) << "no synchronization at start-up";
     const auto up = WatchRequests(start, 130s, 0);
-    ASSERT_FALSE(up.empty()) << "no synchronization at start-up";
-    EXPECT_LT(up.front(), 15.0) << Describe(up);
+    ASSERT_FALSE(up.empty());
+    EXPECT_LT(up.front(), 30.0) << Describe(up);
     EXPECT_GE(up.size(), 2u) << Describe(up);
     EXPECT_LE(up.size(), 4u) << Describe(up);
     ExpectNoBurst(up.front(), {up.begin() + 1, up.end()});
