@@ -76,7 +76,7 @@ void Report(const SyncResult& result) {
 SyncResult SetClock(const std::string& address, std::int16_t offsetMinutes) {
     if (const std::optional<SyncResult> result = SynchronizeThroughService(offsetMinutes))
         return *result;
-    return SyncWithTimePage(GetUrlText, address, offsetMinutes, SyncAction::Set);
+    return SetFromTimePage(MeasureTimePage, address, offsetMinutes);
 }
 
 // The download and the call to the service, which may each take many seconds, are made on a
@@ -89,7 +89,7 @@ SyncResult Fetch(bool bCheckOnly) {
     const std::int16_t offset = OffsetMinutes;
     auto result = std::make_shared<SyncResult>();
     const bool done = platform::RunWhileDoingEvents([=] {
-        *result = bCheckOnly ? SyncWithTimePage(GetUrlText, address, offset, SyncAction::Compare)
+        *result = bCheckOnly ? CompareWithTimePage(GetUrlText, address, offset)
                              : SetClock(address, offset);
     });
     return done ? *result : SyncResult{};

@@ -41,6 +41,10 @@ SystemTime GetSystemTime();
 // it exists): microseconds since 1601-01-01 00:00 UTC.
 std::int64_t PreciseSystemTime();
 
+// Returns once PreciseSystemTime() has reached the instant, a fraction of a millisecond after it:
+// sleeps until close to it, then spins the rest. At once when the instant has passed.
+void WaitUntil(std::int64_t instant);
+
 // Writes the system clock (UTC), with the right to do so enabled in the process token around
 // the call and restored after it. Returns false when the system refused the new time.
 bool SetSystemTime(const SystemTime& time);

@@ -16,6 +16,14 @@ std::string Describe(const platform::SystemTime& t) {
     return text;
 }
 
+// The measured offset's error, in milliseconds with one decimal.
+std::string Bound(Microseconds bound) {
+    char text[80];
+    std::snprintf(text, sizeof text, " (measured to within %lld.%lld ms)",
+                  static_cast<long long>(bound / 1000), static_cast<long long>(bound % 1000 / 100));
+    return text;
+}
+
 AuditEntry Audit(const SyncResult& result, const std::string& account, const std::string& page,
                  std::int16_t offsetMinutes) {
     const std::string asked = "asked by " + account + ", time page " + page + ", offset " +
@@ -24,11 +32,13 @@ AuditEntry Audit(const SyncResult& result, const std::string& account, const std
         case SyncOutcome::SetAccepted:
             return {AuditKind::Information, "The system clock was set from " +
                                                 Describe(result.clock) + " to " +
-                                                Describe(result.written) + "; " + asked + "."};
+                                                Describe(result.written) + Bound(result.bound) +
+                                                "; " + asked + "."};
         case SyncOutcome::SetRefused:
             return {AuditKind::Warning, "The system refused to set the clock from " +
                                             Describe(result.clock) + " to " +
-                                            Describe(result.written) + "; " + asked + "."};
+                                            Describe(result.written) + Bound(result.bound) +
+                                            "; " + asked + "."};
         default:
             return {AuditKind::Error,
                     "No usable time from the time page; the system clock stays at " +
@@ -46,8 +56,7 @@ std::optional<Answer> TimeService::Serve(std::string_view message, const std::st
         return Answer{EncodeReply(*last_), std::nullopt};
 
     const std::string page = MachineTimePageAddress();
-    const SyncResult result =
-        SyncWithTimePage(fetch_, page, request->offsetMinutes, SyncAction::Set);
+    const SyncResult result = SetFromTimePage(measure_, page, request->offsetMinutes);
     last_ = result;
     lastDone_ = ticks_();
     return Answer{EncodeReply(result), Audit(result, account, page, request->offsetMinutes)};

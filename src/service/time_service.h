@@ -33,14 +33,14 @@ struct Answer {
 
 class TimeService {
   public:
-    TimeService(PageFetch fetch, Ticks ticks) : fetch_(fetch), ticks_(ticks) {}
+    TimeService(PageMeasure measure, Ticks ticks) : measure_(measure), ticks_(ticks) {}
 
     // The answer to one message from the named account; nothing when the message is to be
     // dropped without effect.
     std::optional<Answer> Serve(std::string_view message, const std::string& account);
 
   private:
-    PageFetch fetch_;
+    PageMeasure measure_;
     Ticks ticks_;
     std::optional<SyncResult> last_;
     std::uint64_t lastDone_ = 0;

@@ -16,7 +16,9 @@ inline constexpr std::uint32_t kStepMs = 10'000;
 // The whole download, from the call to its return. Twice the step: a connection that takes its
 // full time to be made and then its full time for the first answer still gets its page, and a
 // healthy time page (a few hundred bytes) arrives in well under a second even through a slow
-// proxy. Beyond that the server is not going to deliver.
+// proxy. Beyond that the server is not going to deliver. A synchronization's measure keeps the
+// same deadline: its whole-seconds search ends 15 s after its first request, and past the
+// deadline what it measured by then stands.
 inline constexpr std::uint32_t kDeadlineMs = 20'000;
 
 inline constexpr std::size_t kMostBytes = std::size_t{64} * 1024;

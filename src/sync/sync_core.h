@@ -1,17 +1,16 @@
-// The synchronization step that the program and the time service share: fetch the time page,
-// read its time of day with the offset applied, then compare it with the system clock or set
-// the clock. It never touches a window and never pumps events; callers turn the result into a
-// status text, a pipe reply or a log entry.
+// The synchronization step that the program and the time service share: read the time page's
+// time of day with the offset applied, then compare it with the system clock, or measure the
+// clock's offset from the page and set the clock. It never touches a window and never pumps
+// events; callers turn the result into a status text, a pipe reply or a log entry.
 #pragma once
 
 #include <cstdint>
 #include <string>
 
 #include "platform/clock.h"
+#include "sync/page_measure.h"
 
 namespace chronalign {
-
-enum class SyncAction { Compare, Set };
 
 enum class SyncOutcome {
     NoServerTime,  // no usable time from the page: nothing compared, nothing set
@@ -25,12 +24,20 @@ struct SyncResult {
     std::int32_t difference = 0;  // seconds, the short way round the clock
     platform::SystemTime written{};
     platform::SystemTime clock{};  // the system clock as read once the page had arrived
+    Microseconds bound = 0;        // of a set: the measured offset's error lies within this
 };
 
 // Downloads the page at an address: its body, or empty text when nothing came.
 using PageFetch = std::string (*)(const std::string& address);
 
-SyncResult SyncWithTimePage(PageFetch fetch, const std::string& address,
-                            std::int16_t offsetMinutes, SyncAction action);
+// One download. With a page that states milliseconds the difference is rounded to the nearest
+// second, otherwise it is that of the whole seconds, as the page and the clock state them.
+SyncResult CompareWithTimePage(PageFetch fetch, const std::string& address,
+                               std::int16_t offsetMinutes);
+
+// Measures the clock's offset and sets the clock to the page's time less the offset, to the
+// millisecond, on the date nearest the clock's.
+SyncResult SetFromTimePage(PageMeasure measure, const std::string& address,
+                           std::int16_t offsetMinutes);
 
 }  // namespace chronalign

@@ -5,7 +5,9 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <optional>
 
+#include "platform/clock.h"
 #include "platform/internet.h"
 #include "platform/worker.h"
 #include "sync/download_limits.h"
@@ -110,7 +112,115 @@ bool Download::ReadChunk(InternetHandle request, char* buffer) {
     return read != 0 && text_.size() < download::kMostBytes;
 }
 
+// A synchronization's connection: its Internet handles, shared by the thread that measures and
+// the side that waits for it, closed as a Download's are.
+class Connection {
+  public:
+    void Measure(const UrlParts& url, MeasureLog& log);
+    void Close();
+
+  private:
+    bool Keep(InternetHandle& slot, InternetHandle opened);
+    std::optional<TimedAnswer> Request(const UrlParts& url, Microseconds at);
+    void CloseRequest();
+
+    std::mutex mutex_;
+    InternetHandle internet_ = 0;
+    InternetHandle connection_ = 0;
+    InternetHandle request_ = 0;
+    bool closed_ = false;
+};
+
+void Connection::Measure(const UrlParts& url, MeasureLog& log) {
+    struct CloseAtEnd {
+        Connection& connection;
+        ~CloseAtEnd() { connection.Close(); }
+    } const closer{*this};
+
+    if (!Keep(internet_, platform::InternetOpenA(download::kAgent,
+                                                 platform::kInternetOpenTypePreconfig, nullptr,
+                                                 nullptr, 0)))
+        return;
+    platform::InternetSetTimeouts(internet_, download::kStepMs);
+    if (!Keep(connection_, platform::InternetConnectA(internet_, url.host.c_str(), url.port)))
+        return;
+    MeasureOffset([&](Microseconds at) { return Request(url, at); }, log);
+}
+
+std::optional<TimedAnswer> Connection::Request(const UrlParts& url, Microseconds at) {
+    const std::uint32_t flags = platform::kInternetFlagReload |
+                                platform::kInternetFlagKeepConnection |
+                                (url.secure ? platform::kInternetFlagSecure : 0);
+    if (!Keep(request_, platform::HttpOpenRequestA(connection_, url.object.c_str(), flags)))
+        return std::nullopt;
+    platform::WaitUntil(at);
+    TimedAnswer answer;
+    answer.sent = platform::PreciseSystemTime();
+    bool whole = platform::HttpSendRequestA(request_);
+    // The whole body is read (up to the bound), so that the connection is free for the next
+    // request.
+    char buffer[download::kChunk];
+    while (whole && answer.body.size() < download::kMostBytes) {
+        const auto wanted = static_cast<std::uint32_t>(
+            std::min(download::kChunk, download::kMostBytes - answer.body.size()));
+        std::uint32_t read = 0;
+        whole = platform::InternetReadFile(request_, buffer, wanted, &read);
+        if (read == 0)
+            break;
+        answer.body.append(buffer, std::min(read, wanted));
+    }
+    answer.arrived = platform::PreciseSystemTime();
+    CloseRequest();
+    if (!whole)
+        return std::nullopt;
+    return answer;
+}
+
+void Connection::CloseRequest() {
+    const std::lock_guard lock(mutex_);
+    if (!closed_ && request_ != 0)
+        platform::InternetCloseHandle(request_);
+    request_ = 0;
+}
+
+void Connection::Close() {
+    const std::lock_guard lock(mutex_);
+    if (closed_)
+        return;
+    closed_ = true;
+    for (const InternetHandle h : {request_, connection_, internet_}) {
+        if (h != 0)
+            platform::InternetCloseHandle(h);
+    }
+}
+
+bool Connection::Keep(InternetHandle& slot, InternetHandle opened) {
+    if (opened == 0)
+        return false;
+    const std::lock_guard lock(mutex_);
+    if (closed_) {
+        platform::InternetCloseHandle(opened);
+        return false;
+    }
+    slot = opened;
+    return true;
+}
+
 }  // namespace
+
+Measurement MeasureTimePage(const std::string& url) {
+    const std::optional<UrlParts> parts = SplitUrl(url);
+    if (!parts)
+        return {};
+    auto c = std::make_shared<Connection>();
+    auto log = std::make_shared<MeasureLog>();
+    platform::RunWithDeadline([c, log, u = *parts] { c->Measure(u, *log); },
+                              download::kDeadlineMs, [c, log] {
+                                  log->Seal();
+                                  c->Close();
+                              });
+    return log->Taken();
+}
 
 std::string GetUrlText(const std::string& url) {
     // The download is on a thread of its own so that the deadline is kept here, whatever the

@@ -3,7 +3,7 @@
 #include "sync/sync_core.h"
 
 int main() {
-    const auto result = chronalign::SyncWithTimePage(
-        [](const std::string&) { return std::string(); }, "", 0, chronalign::SyncAction::Compare);
+    const auto result = chronalign::CompareWithTimePage(
+        [](const std::string&) { return std::string(); }, "", 0);
     return result.outcome == chronalign::SyncOutcome::NoServerTime ? 0 : 1;
 }

@@ -12,14 +12,22 @@ using Clock = std::chrono::steady_clock;
 
 class AutoSyncTest : public ProgramTest {
   protected:
-    // The seconds since start at which the requests after the first `seen` arrived (those that
-    // came before the watch began count as arriving at its start), watched until the time is up.
+    // The seconds since start at which the synchronizations whose requests come after the first
+    // `seen` began (those that came before the watch began count as arriving at its start),
+    // watched until the time is up. A synchronization's measure makes its requests within
+    // seconds of each other; a request this long after the one before begins another.
     std::vector<double> WatchRequests(Clock::time_point start, std::chrono::seconds until,
                                       int seen) {
+        constexpr double kSameMeasure = 20.0;
         std::vector<double> arrivals;
+        double last = -kSameMeasure;
         for (; Clock::now() - start < until; ::Sleep(100)) {
-            for (const int now = page_.RequestCount(); seen < now; ++seen)
-                arrivals.push_back(std::chrono::duration<double>(Clock::now() - start).count());
+            for (const int now = page_.RequestCount(); seen < now; ++seen) {
+                const double at = std::chrono::duration<double>(Clock::now() - start).count();
+                if (arrivals.empty() || at - last > kSameMeasure)
+                    arrivals.push_back(at);
+                last = at;
+            }
         }
         return arrivals;
     }
@@ -47,10 +55,12 @@ TEST_F(AutoSyncTest, SetsOnceAMinuteAndRetriesOnceAMinuteWhenThePageIsDown) {
     HWND window = ShownWindow(program);
     ASSERT_NE(window, nullptr);
 
-    // At start-up (before the window shows), then about 61 and 122 seconds later.
+    // At start-up (before the window shows), then about 61 and 122 seconds later. The start-up's
+    // measure may take up to 15 s before the window shows and the watch begins.
+    ASSERT_GT(page_.RequestCount(), 0) << "no synchronization at start-up";
     const auto up = WatchRequests(start, 130s, 0);
-    ASSERT_FALSE(up.empty()) << "no synchronization at start-up";
-    EXPECT_LT(up.front(), 15.0) << Describe(up);
+    ASSERT_FALSE(up.empty());
+    EXPECT_LT(up.front(), 30.0) << Describe(up);
     EXPECT_GE(up.size(), 2u) << Describe(up);
     EXPECT_LE(up.size(), 4u) << Describe(up);
     ExpectNoBurst(up.front(), {up.begin() + 1, up.end()});

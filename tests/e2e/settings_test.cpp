@@ -31,6 +31,9 @@ TEST_F(ProgramTest, WhatTheUserChangedIsSavedAndTheNextRunLoadsIt) {
         Click(ControlOf(window, Control::chkAuto));
         EXPECT_TRUE(WaitUntil([&] { return CheckOf(ControlOf(window, Control::chkAuto)) == 1; },
                               kUiTimeout));
+        // The box starts a synchronization, whose measure takes seconds: it ends first (every
+        // outcome ends in ")").
+        EXPECT_TRUE(WaitUntil([&] { return Text(window, Control::lblInfo).ends_with(')'); }, 30s));
         EXPECT_TRUE(SetTextOf(ControlOf(window, Control::txtInterval), "45"));
         ::PostMessageA(window, WM_SYSCOMMAND, SC_MINIMIZE, 0);
         ASSERT_TRUE(WaitForHidden(window));

@@ -4,6 +4,7 @@
 // asked.
 #include "program_test.h"
 #include "service_control.h"
+#include "sync/clock_offset.h"
 
 namespace e2e {
 namespace {
@@ -48,6 +49,12 @@ class ThroughService : public ProgramTest {
     TimePage machinePage_;
 };
 
+// The requests of one synchronization's measure of a whole-seconds page: one to open the
+// connection, at least one more, and no more than the limit.
+bool OneMeasure(int requests) {
+    return requests >= 2 && requests <= chronalign::kMostRequestsWholeSeconds;
+}
+
 TEST_F(ThroughService, SynchronizeIsCarriedOutByTheService) {
     // Started afresh, so that no outcome of an earlier test is given again.
     ASSERT_TRUE(StopService());
@@ -59,7 +66,7 @@ TEST_F(ThroughService, SynchronizeIsCarriedOutByTheService) {
     ASSERT_NE(window, nullptr);
     const std::string status = Synchronize(window);
     EXPECT_TRUE(status.starts_with("Time updated succesfully! (")) << status;
-    EXPECT_EQ(machinePage_.RequestCount(), 1);
+    EXPECT_TRUE(OneMeasure(machinePage_.RequestCount())) << machinePage_.RequestCount();
     EXPECT_EQ(page_.RequestCount(), 0);
 }
 
@@ -73,7 +80,7 @@ TEST_F(ThroughService, WithTheServiceStoppedTheProgramStartsItAndItSetsTheClock)
     const std::string status = Synchronize(window);
     EXPECT_TRUE(status.starts_with("Time updated succesfully! (")) << status;
     EXPECT_EQ(testsupport::ServiceState(), static_cast<DWORD>(SERVICE_RUNNING));
-    EXPECT_EQ(machinePage_.RequestCount(), 1);
+    EXPECT_TRUE(OneMeasure(machinePage_.RequestCount())) << machinePage_.RequestCount();
     EXPECT_EQ(page_.RequestCount(), 0);
 }
 
@@ -101,7 +108,7 @@ TEST_F(ThroughService, WithTheServiceDisabledTheProgramSetsTheClockItself) {
     EXPECT_TRUE(SetStartType(SERVICE_AUTO_START));
     EXPECT_TRUE(status.starts_with("Time updated succesfully! (")) << status;
     EXPECT_EQ(machinePage_.RequestCount(), 0);
-    EXPECT_EQ(page_.RequestCount(), 1);
+    EXPECT_TRUE(OneMeasure(page_.RequestCount())) << page_.RequestCount();
 }
 
 }  // namespace

@@ -15,9 +15,10 @@ trap 'wine_env_stop; rm -rf "$WINEPREFIX"' EXIT
 wine_env_start
 
 # Wine's ReportEvent writes the entries to its "eventlog" debug channel and nowhere else: the
-# service inherits the boot's standard error, so they land in a file the tests read.
+# service inherits the boot's standard error, so they land in a file the tests read. So does
+# the difference of each clock set Wine refuses, on its "sync" channel.
 export SERVICE_EVENTS_LOG=$WINEPREFIX-events.log
-WINEDEBUG=-all,trace+eventlog,warn+eventlog,err+eventlog wine_env_reboot "$SERVICE_EVENTS_LOG"
+WINEDEBUG=-all,trace+eventlog,warn+eventlog,err+eventlog,err+sync wine_env_reboot "$SERVICE_EVENTS_LOG"
 
 wine "$service_tests" --gtest_filter=-TimeServiceRemoval.*
 wine "$e2e_tests" --gtest_filter='ThroughService*'

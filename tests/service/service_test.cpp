@@ -67,6 +67,33 @@ testsupport::HttpReply PageAhead(int seconds) {
     return testsupport::Ok(body);
 }
 
+// A page whose clock runs skewMs ahead of the host's, stating its milliseconds when asked to.
+std::string PageAheadMs(int skewMs, bool milliseconds) {
+    FILETIME now{};
+    ::GetSystemTimePreciseAsFileTime(&now);
+    const std::int64_t ms =
+        static_cast<std::int64_t>((std::uint64_t{now.dwHighDateTime} << 32 | now.dwLowDateTime) /
+                                  10'000) -
+        11'644'473'600'000 + skewMs;
+    const std::int64_t ofDay = ms % 86'400'000;
+    char body[240];
+    std::snprintf(body, sizeof body,
+                  "<html><body><p>The time page of the service tests.</p><p>%02d:%02d:%02d "
+                  "UTC</p><p>%s%lld.%03lld</p></body></html>\n",
+                  static_cast<int>(ofDay / 3'600'000), static_cast<int>(ofDay / 60'000 % 60),
+                  static_cast<int>(ofDay / 1000 % 60), milliseconds ? "msec=" : "since 1970: ",
+                  static_cast<long long>(ms / 1000), static_cast<long long>(ms % 1000));
+    return body;
+}
+
+// The last number in the text that follows the marker, or nothing.
+std::optional<double> LastNumberAfter(const std::string& text, const std::string& marker) {
+    const auto at = text.rfind(marker);
+    if (at == std::string::npos)
+        return std::nullopt;
+    return std::atof(text.c_str() + at + marker.size());
+}
+
 DWORD RunService(const char* argument) {
     std::string command = "\"" SERVICE_EXE "\" " + std::string(argument);
     STARTUPINFOA startup{};
@@ -142,7 +169,16 @@ class TimeServiceTest : public ::testing::Test {
 
     std::atomic<int> skew_{0};
     std::atomic<bool> timeless_{false}, stalled_{false};
+    // Instead of skew_: a page this many milliseconds ahead, to the millisecond or not, its
+    // answer held back after the page's time was read.
+    std::atomic<int> skewMs_{0}, holdMs_{0};
+    std::atomic<bool> milliseconds_{false};
     testsupport::HttpServer page_{[this](const testsupport::HttpRequest&) {
+        if (skewMs_ != 0) {
+            testsupport::HttpReply reply = testsupport::Ok(PageAheadMs(skewMs_, milliseconds_));
+            ::Sleep(static_cast<DWORD>(holdMs_.load()));
+            return reply;
+        }
         testsupport::HttpReply reply =
             timeless_ ? testsupport::Ok("no time here") : PageAhead(skew_);
         reply.stallAfter = stalled_ ? 40 : SIZE_MAX;
@@ -284,6 +320,46 @@ TEST_F(TimeServiceTest, AnswersWithinItsDeadlineWhenThePageStalls) {
     ASSERT_TRUE(stalled);
     EXPECT_EQ(stalled->outcome, SyncOutcome::NoServerTime);
     EXPECT_LT(Clock::now() - start, 5s + 21s);  // a fresh five seconds, then the deadline
+}
+
+// Wine refuses to move the clock by half a second or more and tells the difference it found on
+// its "sync" channel, which the test run sends to the same file as the event log: against a
+// page 30 s and a fraction ahead, that difference less the skew is the set's error.
+TEST_F(TimeServiceTest, SetsToTheMillisecondWithinTheBoundItReports) {
+    const struct {
+        const char* kind;
+        bool milliseconds;
+        int holdMs;
+        double limitMs;  // 0: the bound the entry reports, and a millisecond for Wine's rounding
+        std::size_t mostRequests;
+    } kinds[] = {{"ms", true, 0, 2, 5}, {"whole", false, 0, 5, 13}, {"held 15 ms", true, 15, 0, 5}};
+    for (const auto& k : kinds) {
+        for (const int fraction : {130, 770}) {
+            skewMs_ = 30'000 + fraction;
+            milliseconds_ = k.milliseconds;
+            holdMs_ = k.holdMs;
+            const std::size_t before = page_.Requests().size();
+            const auto start = Clock::now();
+            const auto refused = AskAfresh(page_);
+            const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start);
+            ASSERT_TRUE(refused) << k.kind;
+            EXPECT_EQ(refused->outcome, SyncOutcome::SetRefused) << k.kind;
+            const std::string log = EventLog();
+            const auto difference = LastNumberAfter(log, "not allowed: difference ");
+            const auto bound = LastNumberAfter(log, "(measured to within ");
+            ASSERT_TRUE(difference && bound) << log;
+            const double error = *difference - skewMs_;
+            const std::size_t requests = page_.Requests().size() - before;
+            std::printf("service, %s page %d ms ahead: error %+.0f ms, bound %.1f ms, %zu requests,"
+                        " %lld ms\n",
+                        k.kind, skewMs_.load(), error, *bound, requests,
+                        static_cast<long long>(took.count()));
+            EXPECT_LE(std::abs(error), k.limitMs > 0 ? k.limitMs : *bound + 1) << k.kind;
+            EXPECT_LE(requests, k.mostRequests) << k.kind;
+        }
+    }
+    skewMs_ = 0;
+    holdMs_ = 0;
 }
 
 // A pipe of the service's name made by another process, first, while the service is away: it

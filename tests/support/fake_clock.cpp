@@ -123,6 +123,13 @@ std::int64_t PreciseSystemTime() {
     return (fake::ToMilliseconds(fake::Clock().utc) + kMillisecondsFrom1601To1970) * 1000;
 }
 
+void WaitUntil(std::int64_t instant) {
+    fake::Record("WaitUntil");
+    const std::int64_t left = instant - PreciseSystemTime();
+    if (left > 0)
+        fake::Advance((left + 999) / 1000);
+}
+
 bool SetSystemTime(const SystemTime& time) {
     fake::Record("SetSystemTime " + fake::Describe(time));
     fake::Clock().setCalls.push_back(time);

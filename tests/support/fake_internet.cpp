@@ -4,6 +4,7 @@
 #include <cstring>
 #include <map>
 
+#include "fake_clock.h"
 #include "fake_log.h"
 
 namespace fake {
@@ -19,6 +20,32 @@ struct Request {
 std::map<platform::InternetHandle, std::optional<Request>>& Handles() {
     static std::map<platform::InternetHandle, std::optional<Request>> handles;
     return handles;
+}
+
+// Each connection's address up to its path, as the URL it came from spelled it.
+std::map<platform::InternetHandle, std::string>& Servers() {
+    static std::map<platform::InternetHandle, std::string> servers;
+    return servers;
+}
+
+// The next scripted download, for a request already made: nothing when there is none or it
+// cannot be opened.
+std::optional<Request> TakeDownload() {
+    auto& net = Internet();
+    ++net.opens;
+    if (net.downloads.empty())
+        return std::nullopt;
+    Download d = std::move(net.downloads.front());
+    net.downloads.pop_front();
+    if (d.onOpen)
+        d.onOpen();
+    if (d.live) {
+        d.body = d.live();
+        Advance(1);
+    }
+    if (!d.body)
+        return std::nullopt;
+    return Request{std::move(d)};
 }
 
 platform::InternetHandle& NextHandle() {
@@ -40,14 +67,19 @@ InternetState& Internet() {
 void ResetInternet() {
     Internet() = InternetState{};
     Handles().clear();
+    Servers().clear();
     NextHandle() = 0x100;
 }
 
 void Serve(std::string body) {
-    Internet().downloads.push_back({std::move(body), -1, {}, {}});
+    Internet().downloads.push_back({std::move(body), -1, {}, {}, {}});
 }
+void ServeLive(std::function<std::string()> page, int times) {
+    for (int i = 0; i < times; ++i) Internet().downloads.push_back({std::string(), -1, {}, {}, page});
+}
+
 void ServeNothing() {
-    Internet().downloads.push_back({std::nullopt, -1, {}, {}});
+    Internet().downloads.push_back({std::nullopt, -1, {}, {}, {}});
 }
 
 }  // namespace fake
@@ -74,21 +106,55 @@ InternetHandle InternetOpenUrlA(InternetHandle internet, const char* url, const 
     fake::Record("InternetOpenUrlA " + std::to_string(internet) + " " + fake::Quote(url) + " " +
                  fake::Quote(headers) + " " + std::to_string(headersLength) + " " +
                  std::to_string(flags) + " " + std::to_string(context));
-    auto& net = fake::Internet();
-    net.urls.push_back(url ? url : "");
-    ++net.opens;
-    if (!fake::Handles().contains(internet) || net.downloads.empty())
+    fake::Internet().urls.push_back(url ? url : "");
+    if (!fake::Handles().contains(internet)) {
+        ++fake::Internet().opens;
         return 0;
-    fake::Download d = std::move(net.downloads.front());
-    net.downloads.pop_front();
-    if (d.onOpen)
-        d.onOpen();
-    if (!d.body)
+    }
+    std::optional<fake::Request> r = fake::TakeDownload();
+    if (!r)
         return 0;
     const InternetHandle h = fake::NextHandle()++;
-    fake::Handles()[h] = fake::Request{std::move(d)};
-    ++net.openHandles;
+    fake::Handles()[h] = std::move(r);
+    ++fake::Internet().openHandles;
     return h;
+}
+
+InternetHandle InternetConnectA(InternetHandle internet, const char* server, std::uint16_t port) {
+    fake::Record("InternetConnectA " + std::to_string(internet) + " " + fake::Quote(server) + " " +
+                 std::to_string(port));
+    if (!fake::Handles().contains(internet))
+        return 0;
+    const InternetHandle h = fake::NextHandle()++;
+    fake::Handles()[h] = std::nullopt;
+    fake::Servers()[h] = std::string(server) + ":" + std::to_string(port);
+    ++fake::Internet().openHandles;
+    return h;
+}
+
+InternetHandle HttpOpenRequestA(InternetHandle connection, const char* object, std::uint32_t flags) {
+    fake::Record("HttpOpenRequestA " + std::to_string(connection) + " " + fake::Quote(object) +
+                 " " + std::to_string(flags));
+    if (!fake::Servers().contains(connection))
+        return 0;
+    const bool secure = (flags & kInternetFlagSecure) != 0;
+    fake::Internet().urls.push_back((secure ? "https://" : "http://") +
+                                    fake::Servers()[connection] + object);
+    const InternetHandle h = fake::NextHandle()++;
+    fake::Handles()[h] = std::nullopt;
+    ++fake::Internet().openHandles;
+    return h;
+}
+
+bool HttpSendRequestA(InternetHandle request) {
+    fake::Record("HttpSendRequestA " + std::to_string(request));
+    if (!fake::Handles().contains(request))
+        return false;
+    std::optional<fake::Request> r = fake::TakeDownload();
+    if (!r)
+        return false;
+    fake::Handles()[request] = std::move(r);
+    return true;
 }
 
 bool InternetSetTimeouts(InternetHandle internet, std::uint32_t milliseconds) {
@@ -124,6 +190,7 @@ bool InternetReadFile(InternetHandle handle, void* buffer, std::uint32_t bytesTo
 
 bool InternetCloseHandle(InternetHandle handle) {
     fake::Record("InternetCloseHandle " + std::to_string(handle));
+    fake::Servers().erase(handle);
     if (fake::Handles().erase(handle) == 0)
         return false;
     --fake::Internet().openHandles;

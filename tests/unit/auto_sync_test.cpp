@@ -26,15 +26,22 @@ class AutoSyncTest : public fake::FakePlatformTest {
         fake::ControlOf(Control::txtInterval).text = interval;
     }
 
-    // One tick. With the network up, the page states the clock's own time, so that a set
-    // leaves the clock where it was.
+    // One tick. With the network up, the page states the clock's own time to the millisecond,
+    // less the 2 ms its two requests take, so that a set leaves the clock where it was.
     void Tick() {
         if (networkUp) {
-            const auto& t = fake::Clock().utc;
-            char page[160];
-            std::snprintf(page, sizeof page, "%-100s%02d:%02d:%02d UTC", "<p>", t.wHour, t.wMinute,
-                          t.wSecond);
-            fake::Serve(page);
+            fake::ServeLive(
+                [] {
+                    const std::int64_t ms = fake::ToMilliseconds(fake::Clock().utc) - 2;
+                    const auto t = fake::CivilFromMilliseconds(ms);
+                    char page[200];
+                    std::snprintf(page, sizeof page, "%-100s%02d:%02d:%02d UTC msec=%lld.%03lld",
+                                  "<p>", t.wHour, t.wMinute, t.wSecond,
+                                  static_cast<long long>(ms / 1000),
+                                  static_cast<long long>(ms % 1000));
+                    return std::string(page);
+                },
+                2);
         }
         AutoSyncTick();
         fake::Internet().downloads.clear();
@@ -54,7 +61,7 @@ class AutoSyncTest : public fake::FakePlatformTest {
         LastSyncTime = static_cast<float>(platform::SecondsSinceMidnight());
     }
 
-    static int Downloads() { return fake::Internet().opens; }
+    static int Downloads() { return static_cast<int>(fake::Internet().agents.size()); }
 
     bool networkUp = true;
 };

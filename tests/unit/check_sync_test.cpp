@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -38,6 +39,30 @@ std::string PageOffBy(int seconds) {
     const auto t =
         fake::CivilFromMilliseconds(fake::ToMilliseconds(fake::Clock().utc) + seconds * 1000LL);
     return Page(t.wHour, t.wMinute, t.wSecond);
+}
+
+// The page at an instant (milliseconds since 1970), stating its milliseconds.
+std::string MsPage(std::int64_t ms) {
+    const auto t = fake::CivilFromMilliseconds(ms);
+    std::string page = Page(t.wHour, t.wMinute, t.wSecond);
+    char token[40];
+    std::snprintf(token, sizeof token, " msec=%lld.%03lld", static_cast<long long>(ms / 1000),
+                  static_cast<long long>(ms % 1000));
+    return page.insert(page.find("</body>"), token);
+}
+
+// Scripts a synchronization's two requests against a page that states h:m:s.000 when the
+// first is sent and runs on with the clock: the measure is exact, and the set comes 2 ms later.
+void ServeFrom(int h, int m, int s) {
+    const std::int64_t start = fake::ToMilliseconds(fake::Clock().utc);
+    const std::int64_t stated = fake::DaysFromCivil(2026, 12, 7) * 86'400'000LL +
+                                std::int64_t{platform::SecondsOf(h, m, s)} * 1000;
+    fake::ServeLive(
+        [=] { return MsPage(stated + fake::ToMilliseconds(fake::Clock().utc) - start); }, 2);
+}
+
+platform::SystemTime Later(const platform::SystemTime& t, std::int64_t ms) {
+    return fake::CivilFromMilliseconds(fake::ToMilliseconds(t) + ms);
 }
 
 class CheckSyncTest : public fake::FakePlatformTest {
@@ -141,15 +166,36 @@ TEST_F(CheckSyncTest, ACompareNeverTouchesTheClockOrLastSyncTime) {
 TEST_F(CheckSyncTest, ASetReplacesTheTimeOfDayAndReportsLocalTime) {
     fake::Clock().utc = fake::DateTime(2026, 12, 7, 9, 0, 0, 432);
     fake::Clock().zoneOffsetSeconds = 3 * 3600;
-    fake::Serve(Page(12, 4, 5));
+    ServeFrom(12, 4, 5);
     EXPECT_EQ(CheckOrSynchronize(false, false), SyncOutcome::SetAccepted);
     ASSERT_EQ(fake::Clock().setCalls.size(), 1u);
-    EXPECT_EQ(fake::Clock().setCalls[0], fake::DateTime(2026, 12, 7, 12, 4, 5, 432));
+    EXPECT_EQ(fake::Clock().setCalls[0], fake::DateTime(2026, 12, 7, 12, 4, 5, 2));
     EXPECT_EQ(Writes(), (Texts{kGetting, "Time updated succesfully! (3:04:05 PM)"}));
-    EXPECT_FLOAT_EQ(LastSyncTime, 15 * 3600 + 4 * 60 + 5.432f);
-    // The clock is read after the page has arrived.
-    EXPECT_LT(fake::LogIndexOfPrefix("InternetOpenUrlA"), fake::LogIndex("GetSystemTime"));
-    EXPECT_LT(fake::LogIndex("DoEvents"), fake::LogIndexOfPrefix("InternetOpenUrlA"));
+    EXPECT_FLOAT_EQ(LastSyncTime, 15 * 3600 + 4 * 60 + 5.002f);
+    // Two requests on one connection, the window painted before them.
+    EXPECT_EQ(fake::LogOf("InternetConnectA").size(), 1u);
+    EXPECT_EQ(fake::Internet().opens, 2);
+    EXPECT_LT(fake::LogIndex("DoEvents"), fake::LogIndexOfPrefix("HttpSendRequestA"));
+    EXPECT_EQ(fake::OpenHandleCount(), 0u);
+}
+
+TEST_F(CheckSyncTest, ASetMeasuresAWholeSecondsPageToItsLimits) {
+    for (const std::int64_t skew : {30'001, 30'500, 30'999, -7'250}) {
+        fake::ResetAll();
+        fake::Clock().refuseSet = true;  // the clock keeps the time the set was measured against
+        fake::ServeLive(
+            [skew] {
+                const auto t = fake::CivilFromMilliseconds(
+                    fake::ToMilliseconds(fake::Clock().utc) + skew);
+                return Page(t.wHour, t.wMinute, t.wSecond);
+            },
+            kMostRequestsWholeSeconds + 1);
+        EXPECT_EQ(CheckOrSynchronize(false, false), SyncOutcome::SetRefused);
+        const std::int64_t error = fake::ToMilliseconds(fake::Clock().setCalls.back()) -
+                                   fake::ToMilliseconds(fake::Clock().utc) - skew;
+        EXPECT_LE(std::abs(error), 2) << skew;
+        EXPECT_LE(fake::Internet().opens, kMostRequestsWholeSeconds) << skew;
+    }
 }
 
 TEST_F(CheckSyncTest, TheSuccessTextUsesTheTwelveHourClockAndTheUsersDesignators) {
@@ -162,7 +208,7 @@ TEST_F(CheckSyncTest, TheSuccessTextUsesTheTwelveHourClockAndTheUsersDesignators
                  {12, "12:00:07 nachm."}, {13, "1:00:07 nachm."}, {23, "11:00:07 nachm."}};
     for (const auto& c : cases) {
         fake::SetUtcTimeOfDay(c.hour, 0, 0);
-        fake::Serve(Page(c.hour, 0, 7));
+        ServeFrom(c.hour, 0, 7);
         CheckOrSynchronize(false, false);
         EXPECT_EQ(Status(), std::string("Time updated succesfully! (") + c.text + ")");
     }
@@ -172,15 +218,15 @@ TEST_F(CheckSyncTest, ASetAcrossMidnightLandsOnTheNearestDate) {
     // The page says 23:30; an offset of -60 makes it 00:30, which is tomorrow at 23:50.
     fake::Clock().utc = fake::DateTime(2026, 12, 7, 23, 50, 0, 250);
     OffsetMinutes = -60;
-    fake::Serve(Page(23, 30, 0));
+    ServeFrom(23, 30, 0);
     CheckOrSynchronize(false, false);
-    EXPECT_EQ(fake::Clock().utc, fake::DateTime(2026, 12, 8, 0, 30, 0, 250));
+    EXPECT_EQ(fake::Clock().utc, fake::DateTime(2026, 12, 8, 0, 30, 0, 2));
 
     fake::Clock().utc = fake::DateTime(2026, 12, 8, 0, 10, 0);
     OffsetMinutes = 0;
-    fake::Serve(Page(23, 55, 0));
+    ServeFrom(23, 55, 0);
     CheckOrSynchronize(false, false);
-    EXPECT_EQ(fake::Clock().utc, fake::DateTime(2026, 12, 7, 23, 55, 0));
+    EXPECT_EQ(fake::Clock().utc, fake::DateTime(2026, 12, 7, 23, 55, 0, 2));
 
     const struct {
         platform::SystemTime clock;
@@ -196,9 +242,9 @@ TEST_F(CheckSyncTest, ASetAcrossMidnightLandsOnTheNearestDate) {
     };
     for (const auto& c : cases) {
         fake::Clock().utc = c.clock;
-        fake::Serve(Page(c.h, c.m, c.s));
+        ServeFrom(c.h, c.m, c.s);
         CheckOrSynchronize(false, false);
-        EXPECT_EQ(fake::Clock().setCalls.back(), c.expected)
+        EXPECT_EQ(fake::Clock().setCalls.back(), Later(c.expected, 2))
             << c.clock.wYear << "-" << c.clock.wMonth << "-" << c.clock.wDay;
     }
 }
@@ -206,11 +252,11 @@ TEST_F(CheckSyncTest, ASetAcrossMidnightLandsOnTheNearestDate) {
 TEST_F(CheckSyncTest, ARefusedSetSaysSoAndStillCounts) {
     fake::Clock().refuseSet = true;
     fake::Clock().zoneOffsetSeconds = 3600;
-    fake::Serve(PageOffBy(30));
+    ServeFrom(12, 0, 30);
     EXPECT_EQ(CheckOrSynchronize(false, false), SyncOutcome::SetRefused);
     EXPECT_EQ(fake::Clock().setCalls.size(), 1u);
     EXPECT_EQ(Writes(), (Texts{kGetting, kRefused}));
-    EXPECT_FLOAT_EQ(LastSyncTime, 13 * 3600);  // the clock kept its time
+    EXPECT_NEAR(LastSyncTime, 13 * 3600, 0.01);  // the clock kept its time
 }
 
 TEST_F(CheckSyncTest, NoTimeFromTheServerChangesNothing) {
@@ -258,6 +304,7 @@ TEST_F(CheckSyncTest, ClicksAndDueTicksWhileOneRunsStartNothing) {
                                               fake::Post(cmdCheckTime_Click);
                                               fake::Post(TimerTime_Timer);
                                           },
+                                          {},
                                           {}});
     EXPECT_EQ(CheckOrSynchronize(true, false), SyncOutcome::Compared);
     EXPECT_EQ(Writes(), (Texts{kGetting, kOk}));

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <optional>
 #include <initializer_list>
 #include <string>
 #include <vector>
@@ -16,22 +17,50 @@
 namespace chronalign {
 namespace {
 
-std::string Page(const platform::SystemTime& t) {
-    char text[160];
+// A page stating t, to the millisecond when withMs.
+std::string Page(const platform::SystemTime& t, bool withMs = false) {
+    char text[200];
     std::snprintf(text, sizeof text,
                   "<html><head><title>Time</title></head><body><p>The time page for the service "
                   "tests says it is %02u:%02u:%02u "
-                  "UTC now.</p></body></html>",
-                  t.wHour, t.wMinute, t.wSecond);
-    return text;
+                  "UTC now.</p>%s</body></html>",
+                  t.wHour, t.wMinute, t.wSecond, withMs ? "<p>msec=%MS%</p>" : "");
+    std::string page = text;
+    if (withMs) {
+        const std::int64_t ms = fake::ToMilliseconds(t);
+        char token[32];
+        std::snprintf(token, sizeof token, "%lld.%03lld", static_cast<long long>(ms / 1000),
+                      static_cast<long long>(ms % 1000));
+        page.replace(page.find("%MS%"), 4, token);
+    }
+    return page;
 }
 
-// The page the service downloads, and the addresses it asked for.
+// The service's measure over the core's loop: each request answers at once with the page the
+// fake clock moved on by skewMs gives (or pageBody when set), and the addresses it asked for.
 std::string pageBody;
+std::int64_t skewMs = 0;
+bool pageMs = false;
 std::vector<std::string> fetched;
-std::string Fetch(const std::string& address) {
+int requests = 0;
+Measurement Measure(const std::string& address) {
     fetched.push_back(address);
-    return pageBody;
+    MeasureLog log;
+    MeasureOffset(
+        [](Microseconds at) {
+            platform::WaitUntil(at);
+            ++requests;
+            const Microseconds t = platform::PreciseSystemTime();
+            const std::string body =
+                !pageBody.empty()
+                    ? pageBody
+                    : Page(fake::CivilFromMilliseconds(fake::ToMilliseconds(fake::Clock().utc) +
+                                                       skewMs),
+                           pageMs);
+            return std::optional(TimedAnswer{t, t, body});
+        },
+        log);
+    return log.Taken();
 }
 
 std::uint64_t now = 0;
@@ -77,9 +106,12 @@ class TimeServiceTest : public fake::FakePlatformTest {
         FakePlatformTest::SetUp();
         fetched.clear();
         now = 1'000'000;
-        pageBody = Page(fake::Clock().utc);
+        pageBody.clear();
+        skewMs = 0;
+        pageMs = false;
+        requests = 0;
     }
-    service::TimeService service_{Fetch, Ticks};
+    service::TimeService service_{Measure, Ticks};
 };
 
 TEST_F(TimeServiceTest, ReadsOnlyTheMachineWideTimePage) {
@@ -100,24 +132,28 @@ TEST_F(TimeServiceTest, DropsAMalformedRequestWithoutEffect) {
     EXPECT_TRUE(fake::Clock().setCalls.empty());
 }
 
-TEST_F(TimeServiceTest, SetsTheClockAndWritesWhoAskedWithTheOldAndNewTime) {
+TEST_F(TimeServiceTest, SetsTheClockAndWritesWhoAskedWithTheOldAndNewTimeAndTheBound) {
     fake::Clock().utc = fake::DateTime(2026, 12, 7, 12, 0, 0, 250);
-    pageBody = Page(fake::DateTime(2026, 12, 7, 13, 0, 5));
+    skewMs = 3'604'999;  // the page says 13:00:04.999 + the clock's .250
+    pageMs = true;
     const auto answer = service_.Serve(EncodeRequest(60), "PC\\ann");
     ASSERT_TRUE(answer && answer->audit);
     const auto reply = DecodeReply(answer->reply);
     ASSERT_TRUE(reply);
     EXPECT_EQ(reply->outcome, SyncOutcome::SetAccepted);
     EXPECT_EQ(reply->written, fake::DateTime(2026, 12, 7, 12, 0, 5, 250));  // the offset applied
+    EXPECT_EQ(requests, 2);
     EXPECT_EQ(answer->audit->kind, service::AuditKind::Information);
     EXPECT_EQ(answer->audit->text,
               std::string("The system clock was set from 2026-12-07 12:00:00.250 UTC to "
-                          "2026-12-07 12:00:05.250 UTC; asked by PC\\ann, time page ") +
+                          "2026-12-07 12:00:05.250 UTC (measured to within 0.5 ms); asked by "
+                          "PC\\ann, time page ") +
                   identity::kMakersTimePage + ", offset 60 minutes.");
 }
 
 TEST_F(TimeServiceTest, ReportsARefusalAndAPageWithoutTime) {
     fake::Clock().refuseSet = true;
+    pageMs = true;
     auto answer = service_.Serve(EncodeRequest(0), "PC\\bob");
     EXPECT_EQ(DecodeReply(answer->reply)->outcome, SyncOutcome::SetRefused);
     EXPECT_EQ(answer->audit->kind, service::AuditKind::Warning);

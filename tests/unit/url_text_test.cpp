@@ -4,9 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <cstddef>
+#include <cstdint>
+#include <cstdio>
 #include <string>
 #include <vector>
 
+#include "fake_clock.h"
 #include "fake_internet.h"
 #include "fake_log.h"
 #include "fake_worker.h"
@@ -84,7 +87,7 @@ TEST_F(UrlTextTest, JoinsChunksInOrderUntilAReadOfNothing) {
 }
 
 TEST_F(UrlTextTest, AFailedReadKeepsWhatCameBeforeIt) {
-    fake::Internet().downloads.push_back({Body(5000), 2, {}, {}});
+    fake::Internet().downloads.push_back({Body(5000), 2, {}, {}, {}});
     const std::string text = GetUrlText(kUrl);
     EXPECT_EQ(text.size(), 2048u);
     EXPECT_EQ(text, Body(2048));
@@ -99,7 +102,8 @@ TEST_F(UrlTextTest, AtTheDeadlineTheWaitingSideClosesTheHandlesOnceAndKeepsWhatW
     fake::Download stalls{Body(5000), -1, {}, [](int read) {
                               if (read == 2)
                                   fake::PassDeadline();
-                          }};
+                          },
+                          {}};
     fake::Internet().downloads.push_back(stalls);
     EXPECT_EQ(GetUrlText(kUrl), Body(2048));
     EXPECT_THAT(fake::LogOf("InternetClose"),
@@ -109,7 +113,7 @@ TEST_F(UrlTextTest, AtTheDeadlineTheWaitingSideClosesTheHandlesOnceAndKeepsWhatW
 
     // Given up on while the URL was being opened: the handle that comes too late is closed.
     fake::Log().clear();
-    fake::Internet().downloads.push_back({Body(10), -1, fake::PassDeadline, {}});
+    fake::Internet().downloads.push_back({Body(10), -1, fake::PassDeadline, {}, {}});
     EXPECT_EQ(GetUrlText(kUrl), "");
     EXPECT_EQ(fake::LogOf("InternetClose").size(), 2u);
     EXPECT_TRUE(fake::LogOf("InternetReadFile").empty());
@@ -163,6 +167,82 @@ TEST_F(UrlTextTest, StopsReadingAt64KiB) {
     fake::Serve(Body(64 * 1024));  // a body of exactly the bound is whole, without a read more
     EXPECT_TRUE(GetUrlText(kUrl) == Body(64 * 1024));
     EXPECT_EQ(ReadSizes(), Reads(64));
+}
+
+// A page stating the fake clock to the millisecond, or a page without any time.
+std::string ClockPage() {
+    const std::int64_t ms = fake::ToMilliseconds(fake::Clock().utc);
+    const auto t = fake::CivilFromMilliseconds(ms);
+    char page[200];
+    std::snprintf(page, sizeof page, "%-100s%02d:%02d:%02d UTC msec=%lld.%03lld", "<p>", t.wHour,
+                  t.wMinute, t.wSecond, static_cast<long long>(ms / 1000),
+                  static_cast<long long>(ms % 1000));
+    return page;
+}
+
+TEST_F(UrlTextTest, AMeasureSendsTimedRequestsOnOneConnectionAndClosesAll) {
+    fake::ServeLive(ClockPage, 2);
+    const Measurement m = MeasureTimePage("https://time.velmora.example:8443/t?x=1");
+    ASSERT_EQ(m.samples.size(), 2u);
+    EXPECT_FALSE(m.unusable);
+    EXPECT_EQ(m.samples[0].arrived - m.samples[0].sent, 1000);  // the fake's round trip
+    EXPECT_EQ(fake::LogOf("RunWithDeadline"), std::vector<std::string>{"RunWithDeadline 20000"});
+    EXPECT_EQ(fake::LogOf("InternetConnectA"),
+              std::vector<std::string>{"InternetConnectA " + kInternet +
+                                       " \"time.velmora.example\" 8443"});
+    const std::string open = "HttpOpenRequestA 257 \"/t?x=1\" " +
+                             std::to_string(0x80000000u | 0x00400000u | 0x00800000u);
+    EXPECT_EQ(fake::LogOf("HttpOpenRequestA"), (std::vector<std::string>{open, open}));
+    // Each request waits for its time, and is stamped just before it is sent.
+    const int send = fake::LogIndexOfPrefix("HttpSendRequestA");
+    EXPECT_EQ(fake::Log()[static_cast<std::size_t>(send - 1)], "PreciseSystemTime");
+    EXPECT_LT(fake::LogIndex("WaitUntil"), send);
+    EXPECT_EQ(fake::Internet().openHandles, 0);
+
+    // No answer stating a time: unusable. No answer at all: what came before it stands.
+    fake::ResetAll();
+    fake::Serve("no time here");
+    EXPECT_TRUE(MeasureTimePage(kUrl).unusable);
+    fake::ResetAll();
+    fake::ServeLive(ClockPage, 1);
+    fake::ServeNothing();
+    EXPECT_EQ(MeasureTimePage(kUrl).samples.size(), 1u);
+    EXPECT_EQ(fake::Internet().openHandles, 0);
+}
+
+TEST_F(UrlTextTest, AMeasureGivenUpOnKeepsWhatItHadMeasured) {
+    fake::ServeLive(ClockPage, 1);
+    fake::Internet().downloads.push_back({ClockPage(), -1, fake::PassDeadline, {}, {}});
+    const Measurement m = MeasureTimePage(kUrl);
+    EXPECT_EQ(m.samples.size(), 1u);
+    EXPECT_EQ(fake::Internet().openHandles, 0);
+    EXPECT_LT(fake::LogIndex("PassDeadline"), fake::LogIndex("InternetCloseHandle 257"));
+}
+
+TEST(SplitUrl, TakesHttpAndHttpsAddressesApart) {
+    const struct {
+        const char* address;
+        bool secure;
+        const char* host;
+        std::uint16_t port;
+        const char* object;
+    } good[] = {
+        {"http://time.example/cgi-bin/timer.pl", false, "time.example", 80, "/cgi-bin/timer.pl"},
+        {"HTTPS://time.example", true, "time.example", 443, "/"},
+        {"http://u:p@127.0.0.1:8080?t=1#top", false, "127.0.0.1", 8080, "/?t=1"},
+        {"https://[::1]:65535/a#b", true, "::1", 65535, "/a"},
+    };
+    for (const auto& g : good) {
+        const auto parts = SplitUrl(g.address);
+        ASSERT_TRUE(parts) << g.address;
+        EXPECT_EQ(parts->secure, g.secure) << g.address;
+        EXPECT_EQ(parts->host, g.host) << g.address;
+        EXPECT_EQ(parts->port, g.port) << g.address;
+        EXPECT_EQ(parts->object, g.object) << g.address;
+    }
+    for (const char* bad : {"", "ftp://time.example/", "http://", "http://:80/",
+                            "http://h:0/", "http://h:65536/", "http://h:8x/", "time.example"})
+        EXPECT_FALSE(SplitUrl(bad)) << bad;
 }
 
 }  // namespace

@@ -14,6 +14,7 @@
 #include "http_server.h"
 #include "platform/clock.h"
 #include "settings/store.h"
+#include "sync/clock_offset.h"
 #include "sync/server_time.h"
 #include "time_page_setting.h"
 
@@ -76,8 +77,10 @@ TEST_F(CheckSyncWin32Test, TheHostsOwnTimeIsOkAndSetsTheClock) {
     EXPECT_TRUE(status.ends_with(" AM)") || status.ends_with(" PM)")) << status;
     EXPECT_NEAR(LastSyncTime, platform::SecondsSinceMidnight(), 5.0);
 
+    // Two checks of one request each, and the set's measure.
     const auto requests = server.Requests();
-    ASSERT_EQ(requests.size(), 3u);
+    ASSERT_GE(requests.size(), 4u);
+    ASSERT_LE(requests.size(), 2u + kMostRequestsWholeSeconds);
     for (const auto& r : requests) EXPECT_EQ(r.path, "/cgi-bin/timer.pl");
 }
 
@@ -93,9 +96,12 @@ TEST_F(CheckSyncWin32Test, TenHoursAheadIsReportedAndItsSetRefused) {
     EXPECT_EQ(LastSyncTime, 0);
 
     const std::int64_t before = UtcMilliseconds();
+    const ULONGLONG ticks = ::GetTickCount64();
     RunEarlyInASecond(false);
     EXPECT_EQ(Status(), "Cannot set system time! (administrator rights needed?)");
-    EXPECT_LT(std::llabs(UtcMilliseconds() - before), 5000);  // the clock kept its time
+    // The clock kept its time: it moved on as much as the ticks did.
+    const auto elapsed = static_cast<std::int64_t>(::GetTickCount64() - ticks);
+    EXPECT_LT(std::llabs(UtcMilliseconds() - before - elapsed), 1000);
     EXPECT_NE(LastSyncTime, 0);  // the attempt still counts for the schedule
 }
 

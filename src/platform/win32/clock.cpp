@@ -89,6 +89,15 @@ std::int64_t PreciseSystemTime() {
     return static_cast<std::int64_t>(ticks / 10);
 }
 
+void WaitUntil(std::int64_t instant) {
+    // A sleep may overrun by a scheduler tick (about 16 ms), so it stops that far short and
+    // the rest is spun, giving the processor away on each turn.
+    constexpr std::int64_t kTick = 16'000;
+    for (std::int64_t left = instant - PreciseSystemTime(); left > 0;
+         left = instant - PreciseSystemTime())
+        ::Sleep(left > 2 * kTick ? static_cast<DWORD>((left - kTick) / 1000) : 0);
+}
+
 bool SetSystemTime(const SystemTime& time) {
     const std::lock_guard lock(Gate().mutex);
     if (Gate().stopped)

@@ -32,6 +32,20 @@ InternetHandle InternetOpenUrlA(InternetHandle internet, const char* url, const 
         ::InternetOpenUrlA(ToWin32(internet), url, headers, headersLength, flags, context));
 }
 
+InternetHandle InternetConnectA(InternetHandle internet, const char* server, std::uint16_t port) {
+    return FromWin32(::InternetConnectA(ToWin32(internet), server, port, nullptr, nullptr,
+                                        INTERNET_SERVICE_HTTP, 0, 0));
+}
+
+InternetHandle HttpOpenRequestA(InternetHandle connection, const char* object, std::uint32_t flags) {
+    return FromWin32(
+        ::HttpOpenRequestA(ToWin32(connection), "GET", object, nullptr, nullptr, nullptr, flags, 0));
+}
+
+bool HttpSendRequestA(InternetHandle request) {
+    return ::HttpSendRequestA(ToWin32(request), nullptr, 0, nullptr, 0) != FALSE;
+}
+
 bool InternetSetTimeouts(InternetHandle internet, std::uint32_t milliseconds) {
     const HINTERNET h = ToWin32(internet);
     bool ok = SetNumber(h, INTERNET_OPTION_CONNECT_TIMEOUT, milliseconds);

@@ -6,8 +6,10 @@
 #include <algorithm>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <vector>
 
+#include "platform/clock.h"
 #include "platform/worker.h"
 #include "sync/download_limits.h"
 
@@ -50,21 +52,29 @@ void UseDiscoveredProxy(HINTERNET session, HINTERNET request, const std::wstring
         ::GlobalFree(proxy.lpszProxyBypass);
 }
 
-// One download's WinHTTP handles, shared by the thread that downloads and the side that waits
-// for it. They are closed once, by the download when it is done or by the waiting side at the
+// One measure's WinHTTP handles, shared by the thread that measures and the side that waits for
+// it. They are closed once, by the measure when it is done or by the waiting side at the
 // deadline, which is what makes a blocked call return; once they are closed nothing more is
 // opened or kept.
 class Exchange {
   public:
-    std::string Fetch(const std::wstring& url);
+    void Measure(const std::wstring& url, MeasureLog& log);
     void Close();
 
   private:
     HINTERNET Keep(HINTERNET opened);
+    void Drop(HINTERNET request);
+    std::optional<TimedAnswer> Request(Microseconds at);
 
     std::mutex mutex_;
     std::vector<HINTERNET> open_;  // in the order opened
     bool closed_ = false;
+    // The measure's own, set before its first request.
+    HINTERNET session_ = nullptr;
+    HINTERNET connection_ = nullptr;
+    std::wstring url_, path_;
+    DWORD secure_ = 0;
+    bool direct_ = false;
 };
 
 HINTERNET Exchange::Keep(HINTERNET opened) {
@@ -79,6 +89,15 @@ HINTERNET Exchange::Keep(HINTERNET opened) {
     return opened;
 }
 
+// A request done with, unless the waiting side has closed it already.
+void Exchange::Drop(HINTERNET request) {
+    const std::lock_guard lock(mutex_);
+    if (closed_)
+        return;
+    open_.erase(std::remove(open_.begin(), open_.end(), request), open_.end());
+    ::WinHttpCloseHandle(request);
+}
+
 void Exchange::Close() {
     const std::lock_guard lock(mutex_);
     if (closed_)
@@ -87,9 +106,9 @@ void Exchange::Close() {
     for (auto h = open_.rbegin(); h != open_.rend(); ++h) ::WinHttpCloseHandle(*h);
 }
 
-// The whole exchange, on the worker. Each call is bounded by the step time-out, the body by
+// The whole measure, on the worker. Each call is bounded by the step time-out, each body by
 // its bound; past the deadline the waiting side closes the handles.
-std::string Exchange::Fetch(const std::wstring& url) {
+void Exchange::Measure(const std::wstring& url, MeasureLog& log) {
     struct CloseAtEnd {
         Exchange& exchange;
         ~CloseAtEnd() { exchange.Close(); }
@@ -99,58 +118,75 @@ std::string Exchange::Fetch(const std::wstring& url) {
     parts.dwStructSize = sizeof parts;
     parts.dwHostNameLength = parts.dwUrlPathLength = parts.dwExtraInfoLength = 1;
     if (!::WinHttpCrackUrl(url.c_str(), 0, 0, &parts))
-        return {};
+        return;
     const std::wstring host(parts.lpszHostName, parts.dwHostNameLength);
-    const std::wstring path = std::wstring(parts.lpszUrlPath, parts.dwUrlPathLength) +
-                              std::wstring(parts.lpszExtraInfo, parts.dwExtraInfoLength);
+    url_ = url;
+    path_ = std::wstring(parts.lpszUrlPath, parts.dwUrlPathLength) +
+            std::wstring(parts.lpszExtraInfo, parts.dwExtraInfoLength);
+    secure_ = parts.nScheme == INTERNET_SCHEME_HTTPS ? WINHTTP_FLAG_SECURE : 0;
+    direct_ = IsLoopback(host);
 
-    const HINTERNET session =
-        Keep(::WinHttpOpen(Widen(download::kAgent).c_str(), WINHTTP_ACCESS_TYPE_DEFAULT_PROXY,
-                           WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, 0));
-    if (session == nullptr)
-        return {};
+    session_ = Keep(::WinHttpOpen(Widen(download::kAgent).c_str(), WINHTTP_ACCESS_TYPE_DEFAULT_PROXY,
+                                  WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, 0));
+    if (session_ == nullptr)
+        return;
     constexpr auto kStep = static_cast<int>(download::kStepMs);
-    ::WinHttpSetTimeouts(session, kStep, kStep, kStep, kStep);
-    const HINTERNET connection = Keep(::WinHttpConnect(session, host.c_str(), parts.nPort, 0));
-    const DWORD secure = parts.nScheme == INTERNET_SCHEME_HTTPS ? WINHTTP_FLAG_SECURE : 0;
-    const HINTERNET request =
-        connection ? Keep(::WinHttpOpenRequest(connection, L"GET", path.c_str(), nullptr,
-                                               WINHTTP_NO_REFERER, WINHTTP_DEFAULT_ACCEPT_TYPES,
-                                               secure | WINHTTP_FLAG_REFRESH))
-                   : nullptr;
-    if (request == nullptr)
-        return {};
-    if (!IsLoopback(host))
-        UseDiscoveredProxy(session, request, url);
-    if (!::WinHttpSendRequest(request, kNoCache, static_cast<DWORD>(-1), nullptr, 0, 0, 0) ||
-        !::WinHttpReceiveResponse(request, nullptr))
-        return {};
+    ::WinHttpSetTimeouts(session_, kStep, kStep, kStep, kStep);
+    connection_ = Keep(::WinHttpConnect(session_, host.c_str(), parts.nPort, 0));
+    if (connection_ == nullptr)
+        return;
+    MeasureOffset([this](Microseconds at) { return Request(at); }, log);
+}
 
-    std::string body;
+// One timed request on the session's connection, which WinHTTP keeps alive between them.
+std::optional<TimedAnswer> Exchange::Request(Microseconds at) {
+    const HINTERNET request = Keep(::WinHttpOpenRequest(
+        connection_, L"GET", path_.c_str(), nullptr, WINHTTP_NO_REFERER,
+        WINHTTP_DEFAULT_ACCEPT_TYPES, secure_ | WINHTTP_FLAG_REFRESH));
+    if (request == nullptr)
+        return std::nullopt;
+    if (!direct_)
+        UseDiscoveredProxy(session_, request, url_);
+    platform::WaitUntil(at);
+    TimedAnswer answer;
+    answer.sent = platform::PreciseSystemTime();
+    bool whole =
+        ::WinHttpSendRequest(request, kNoCache, static_cast<DWORD>(-1), nullptr, 0, 0, 0) &&
+        ::WinHttpReceiveResponse(request, nullptr);
+    // The whole body is read (up to the bound), so that the connection is free for the next
+    // request.
     char chunk[download::kChunk];
-    while (body.size() < download::kMostBytes) {
+    while (whole && answer.body.size() < download::kMostBytes) {
         DWORD read = 0;
         const auto wanted = static_cast<DWORD>(
-            std::min<std::size_t>(download::kChunk, download::kMostBytes - body.size()));
-        if (!::WinHttpReadData(request, chunk, wanted, &read) || read == 0)
+            std::min<std::size_t>(download::kChunk, download::kMostBytes - answer.body.size()));
+        whole = ::WinHttpReadData(request, chunk, wanted, &read) != FALSE;
+        if (read == 0)
             break;
-        body.append(chunk, std::min(read, wanted));
+        answer.body.append(chunk, std::min(read, wanted));
     }
-    return body;
+    answer.arrived = platform::PreciseSystemTime();
+    Drop(request);
+    if (!whole)
+        return std::nullopt;
+    return answer;
 }
 
 }  // namespace
 
-std::string DownloadPage(const std::string& address) {
+Measurement MeasurePage(const std::string& address) {
     const std::wstring url = Widen(address);
     auto exchange = std::make_shared<Exchange>();
-    auto body = std::make_shared<std::string>();
-    // Past the deadline the service answers at once; the worker's handles are closed so that
-    // its call returns, and no second worker starts while one given up on still runs.
-    if (!platform::RunWithDeadline([=] { *body = exchange->Fetch(url); }, download::kDeadlineMs,
-                                   [=] { exchange->Close(); }))
-        return {};
-    return std::move(*body);
+    auto log = std::make_shared<MeasureLog>();
+    // Past the deadline the service answers at once with what was measured by then; the
+    // worker's handles are closed so that its call returns, and no second worker starts while
+    // one given up on still runs.
+    platform::RunWithDeadline([=] { exchange->Measure(url, *log); }, download::kDeadlineMs,
+                              [=] {
+                                  log->Seal();
+                                  exchange->Close();
+                              });
+    return log->Taken();
 }
 
 }  // namespace chronalign::service::win32

@@ -3,11 +3,14 @@
 
 #include <string>
 
+#include "sync/page_measure.h"
+
 namespace chronalign::service::win32 {
 
-// The body of the page at the address, within the bounds of sync/download_limits.h (at most
-// 64 KiB, 20 seconds all told); empty text when nothing usable came. Never fails and never
-// hangs.
-std::string DownloadPage(const std::string& address);
+// A synchronization's timed requests to the page at the address on one kept-alive
+// connection, within the bounds of sync/download_limits.h (at most 64 KiB an answer, each step
+// bounded, download::kDeadlineMs all told: past it, what was measured by then). Never
+// fails and never hangs.
+Measurement MeasurePage(const std::string& address);
 
 }  // namespace chronalign::service::win32

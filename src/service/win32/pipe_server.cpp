@@ -130,7 +130,7 @@ DWORD RunPipeServer(HANDLE stop) {
         if (::WaitForSingleObject(stop, kPipeRetrySeconds * 1000) != WAIT_TIMEOUT)
             return 0;
     }
-    TimeService service(DownloadPage, Ticks);
+    TimeService service(MeasurePage, Ticks);
     while (::WaitForSingleObject(stop, 0) == WAIT_TIMEOUT) {
         const auto connected = WaitOverlapped(pipe.get(), INFINITE, stop, [&](OVERLAPPED* o) {
             return ::ConnectNamedPipe(pipe.get(), o) != FALSE;

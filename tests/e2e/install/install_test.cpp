@@ -287,7 +287,8 @@ TEST_F(InstallerTest, APolicysTimePageWinsForTheProgramAndTheService) {
     }
     const auto answer = AskService();
     EXPECT_TRUE(answer && answer->outcome != chronalign::SyncOutcome::NoServerTime);
-    EXPECT_EQ(page_.RequestCount(), 2) << "the service did not read the policy";
+    // The check's one request, then the service's measure.
+    EXPECT_GE(page_.RequestCount(), 3) << "the service did not read the policy";
 
     ASSERT_EQ(RunToEnd("\"" + FolderOf(CSIDL_WINDOWS) + "\\Sysnative\\reg.exe\" delete " +
                        "\"HKLM\\Software\\Policies\\" + chronalign::identity::kMaker + "\" /f"),

@@ -1,0 +1,102 @@
+#include "sync/page_measure.h"
+
+#include <algorithm>
+#include <cctype>
+
+#include "platform/clock.h"
+#include "sync/server_time.h"
+
+namespace chronalign {
+
+void MeasureLog::Add(const TimedSample& sample) {
+    const std::lock_guard lock(mutex_);
+    if (!sealed_)
+        taken_.samples.push_back(sample);
+}
+
+void MeasureLog::MarkUnusable() {
+    const std::lock_guard lock(mutex_);
+    if (!sealed_)
+        taken_.unusable = true;
+}
+
+void MeasureLog::Seal() {
+    const std::lock_guard lock(mutex_);
+    sealed_ = true;
+}
+
+Measurement MeasureLog::Taken() const {
+    const std::lock_guard lock(mutex_);
+    return taken_;
+}
+
+void MeasureOffset(const TimedRequest& request, MeasureLog& log) {
+    std::vector<TimedSample> samples;
+    while (const std::optional<Microseconds> at =
+               NextRequestAt(samples, platform::PreciseSystemTime())) {
+        const std::optional<TimedAnswer> answer = request(*at);
+        if (!answer)
+            return;
+        const std::optional<PageTime> page = ReadPageTime(answer->body);
+        if (!page) {
+            log.MarkUnusable();
+            return;
+        }
+        samples.push_back({answer->sent, answer->arrived, *page});
+        log.Add(samples.back());
+    }
+}
+
+namespace {
+
+bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
+    return text.size() >= prefix.size() &&
+           std::equal(prefix.begin(), prefix.end(), text.begin(), [](char a, char b) {
+               return a == std::tolower(static_cast<unsigned char>(b));
+           });
+}
+
+}  // namespace
+
+std::optional<UrlParts> SplitUrl(std::string_view address) {
+    UrlParts parts;
+    if (StartsWithNoCase(address, "https://")) {
+        parts.secure = true;
+        address.remove_prefix(8);
+    } else if (StartsWithNoCase(address, "http://")) {
+        address.remove_prefix(7);
+    } else {
+        return std::nullopt;
+    }
+    const std::size_t end = address.find_first_of("/?#");
+    std::string_view authority = address.substr(0, end);
+    if (end != std::string_view::npos && address[end] != '#')
+        parts.object = std::string(address.substr(end, address.find('#') - end));
+    if (parts.object.front() == '?')
+        parts.object.insert(0, "/");
+    if (const std::size_t at = authority.rfind('@'); at != std::string_view::npos)
+        authority.remove_prefix(at + 1);  // user names are not for a time page
+    // A bracketed IPv6 address holds colons of its own.
+    const std::size_t close = authority.rfind(']');
+    const std::size_t colon = authority.rfind(':');
+    std::uint32_t port = parts.secure ? 443 : 80;
+    if (colon != std::string_view::npos && (close == std::string_view::npos || colon > close)) {
+        const std::string_view digits = authority.substr(colon + 1);
+        if (digits.empty() || digits.size() > 5 ||
+            !std::all_of(digits.begin(), digits.end(),
+                         [](char c) { return std::isdigit(static_cast<unsigned char>(c)); }))
+            return std::nullopt;
+        port = 0;
+        for (const char c : digits) port = port * 10 + static_cast<std::uint32_t>(c - '0');
+        authority = authority.substr(0, colon);
+    }
+    if (authority.empty() || port == 0 || port > 65535)
+        return std::nullopt;
+    if (authority.size() > 2 && authority.front() == '[' && authority.back() == ']')
+        authority = authority.substr(1, authority.size() - 2);
+    parts.host = std::string(authority);
+    parts.port = static_cast<std::uint16_t>(port);
+    return parts;
+}
+
+}  // namespace chronalign
