@@ -1,6 +1,7 @@
 #include "sync/url_text.h"
 
 #include <algorithm>
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -18,76 +19,95 @@ namespace {
 
 using platform::InternetHandle;
 
-// One download: its Internet handles and what it has read, shared by the thread that downloads
-// and the side that waits for it. The handles are closed once, by the download when it is done
-// or by the waiting side at the deadline, which is what makes a blocked call return; once they
-// are closed nothing more is opened or kept.
-class Download {
+// The Internet handles one worker opens, shared with the side that waits for it. They are closed
+// once, by the worker when it is done or by the waiting side at the deadline, which is what makes
+// a blocked call return; once they are closed nothing more is opened or kept.
+class OwnedHandles {
+  public:
+    enum Slot : std::size_t { kInternet, kConnection, kRequest, kSlots };
+
+    // Keeps a handle just opened in its slot; false (and the handle closed) when the handles were
+    // closed in the meantime, or when there is none.
+    bool Keep(Slot slot, InternetHandle opened) {
+        if (opened == 0)
+            return false;
+        const std::lock_guard lock(mutex_);
+        if (closed_) {
+            platform::InternetCloseHandle(opened);
+            return false;
+        }
+        slots_[slot] = opened;
+        return true;
+    }
+
+    // The request alone, so that the next one can be made on the same connection.
+    void CloseRequest() {
+        const std::lock_guard lock(mutex_);
+        if (!closed_ && slots_[kRequest] != 0)
+            platform::InternetCloseHandle(slots_[kRequest]);
+        slots_[kRequest] = 0;
+    }
+
+    // Every handle, each before the one it was opened on.
+    void Close() {
+        const std::lock_guard lock(mutex_);
+        if (closed_)
+            return;
+        closed_ = true;
+        for (const InternetHandle h : {slots_[kRequest], slots_[kConnection], slots_[kInternet]}) {
+            if (h != 0)
+                platform::InternetCloseHandle(h);
+        }
+    }
+
+  protected:
+    // Read by the worker that kept them; Close may close them under it, which ends its call.
+    InternetHandle Handle(Slot slot) const { return slots_[slot]; }
+
+    mutable std::mutex mutex_;
+    bool closed_ = false;  // under mutex_
+
+  private:
+    std::array<InternetHandle, kSlots> slots_{};
+};
+
+// Closes them on every way out of the worker's call.
+struct CloseAtEnd {
+    OwnedHandles& handles;
+    ~CloseAtEnd() { handles.Close(); }
+};
+
+// One download: its handles and what it has read.
+class Download : public OwnedHandles {
   public:
     void Fetch(const std::string& url);
-    void Close();
     std::string Text() const;
 
   private:
-    // Keeps a handle just opened for closing; false (and the handle closed) when the download
-    // was closed in the meantime, or when there is none.
-    bool Keep(InternetHandle& slot, InternetHandle opened);
     bool ReadChunk(InternetHandle request, char* buffer);
 
-    mutable std::mutex mutex_;
-    InternetHandle internet_ = 0;
-    InternetHandle request_ = 0;
-    bool closed_ = false;
-    std::string text_;
+    std::string text_;  // under mutex_
 };
 
 void Download::Fetch(const std::string& url) {
-    struct CloseAtEnd {
-        Download& download;
-        ~CloseAtEnd() { download.Close(); }
-    } const closer{*this};
-
+    const CloseAtEnd closer{*this};
     const InternetHandle internet = platform::InternetOpenA(
         download::kAgent, platform::kInternetOpenTypePreconfig, nullptr, nullptr, 0);
-    if (!Keep(internet_, internet))
+    if (!Keep(kInternet, internet))
         return;
     platform::InternetSetTimeouts(internet, download::kStepMs);
-    const InternetHandle request = platform::InternetOpenUrlA(internet, url.c_str(), "", 0,
-                                                              platform::kInternetFlagReload, 0);
-    if (!Keep(request_, request))
+    const InternetHandle request =
+        platform::InternetOpenUrlA(internet, url.c_str(), "", 0, platform::kInternetFlagReload, 0);
+    if (!Keep(kRequest, request))
         return;
     char buffer[download::kChunk];
     while (ReadChunk(request, buffer)) {
     }
 }
 
-void Download::Close() {
-    const std::lock_guard lock(mutex_);
-    if (closed_)
-        return;
-    closed_ = true;
-    // The request before the Internet handle it was opened on.
-    if (request_ != 0)
-        platform::InternetCloseHandle(request_);
-    if (internet_ != 0)
-        platform::InternetCloseHandle(internet_);
-}
-
 std::string Download::Text() const {
     const std::lock_guard lock(mutex_);
     return text_;
-}
-
-bool Download::Keep(InternetHandle& slot, InternetHandle opened) {
-    if (opened == 0)
-        return false;
-    const std::lock_guard lock(mutex_);
-    if (closed_) {
-        platform::InternetCloseHandle(opened);
-        return false;
-    }
-    slot = opened;
-    return true;
 }
 
 // One read; appends what it placed in the buffer. False when the body has ended, the read
@@ -112,37 +132,24 @@ bool Download::ReadChunk(InternetHandle request, char* buffer) {
     return read != 0 && text_.size() < download::kMostBytes;
 }
 
-// A synchronization's connection: its Internet handles, shared by the thread that measures and
-// the side that waits for it, closed as a Download's are.
-class Connection {
+// A synchronization's connection: its handles, and the timed requests made on it.
+class Connection : public OwnedHandles {
   public:
     void Measure(const UrlParts& url, MeasureLog& log);
-    void Close();
 
   private:
-    bool Keep(InternetHandle& slot, InternetHandle opened);
     std::optional<TimedAnswer> Request(const UrlParts& url, Microseconds at);
-    void CloseRequest();
-
-    std::mutex mutex_;
-    InternetHandle internet_ = 0;
-    InternetHandle connection_ = 0;
-    InternetHandle request_ = 0;
-    bool closed_ = false;
 };
 
 void Connection::Measure(const UrlParts& url, MeasureLog& log) {
-    struct CloseAtEnd {
-        Connection& connection;
-        ~CloseAtEnd() { connection.Close(); }
-    } const closer{*this};
-
-    if (!Keep(internet_, platform::InternetOpenA(download::kAgent,
-                                                 platform::kInternetOpenTypePreconfig, nullptr,
-                                                 nullptr, 0)))
+    const CloseAtEnd closer{*this};
+    if (!Keep(kInternet,
+              platform::InternetOpenA(download::kAgent, platform::kInternetOpenTypePreconfig,
+                                      nullptr, nullptr, 0)))
         return;
-    platform::InternetSetTimeouts(internet_, download::kStepMs);
-    if (!Keep(connection_, platform::InternetConnectA(internet_, url.host.c_str(), url.port)))
+    platform::InternetSetTimeouts(Handle(kInternet), download::kStepMs);
+    if (!Keep(kConnection,
+              platform::InternetConnectA(Handle(kInternet), url.host.c_str(), url.port)))
         return;
     MeasureOffset([&](Microseconds at) { return Request(url, at); }, log);
 }
@@ -151,12 +158,13 @@ std::optional<TimedAnswer> Connection::Request(const UrlParts& url, Microseconds
     const std::uint32_t flags = platform::kInternetFlagReload |
                                 platform::kInternetFlagKeepConnection |
                                 (url.secure ? platform::kInternetFlagSecure : 0);
-    if (!Keep(request_, platform::HttpOpenRequestA(connection_, url.object.c_str(), flags)))
+    if (!Keep(kRequest, platform::HttpOpenRequestA(Handle(kConnection), url.object.c_str(), flags)))
         return std::nullopt;
+    const InternetHandle request = Handle(kRequest);
     platform::WaitUntil(at);
     TimedAnswer answer;
     answer.sent = platform::PreciseSystemTime();
-    bool whole = platform::HttpSendRequestA(request_);
+    bool whole = platform::HttpSendRequestA(request);
     // The whole body is read (up to the bound), so that the connection is free for the next
     // request.
     char buffer[download::kChunk];
@@ -164,7 +172,7 @@ std::optional<TimedAnswer> Connection::Request(const UrlParts& url, Microseconds
         const auto wanted = static_cast<std::uint32_t>(
             std::min(download::kChunk, download::kMostBytes - answer.body.size()));
         std::uint32_t read = 0;
-        whole = platform::InternetReadFile(request_, buffer, wanted, &read);
+        whole = platform::InternetReadFile(request, buffer, wanted, &read);
         if (read == 0)
             break;
         answer.body.append(buffer, std::min(read, wanted));
@@ -176,36 +184,6 @@ std::optional<TimedAnswer> Connection::Request(const UrlParts& url, Microseconds
     return answer;
 }
 
-void Connection::CloseRequest() {
-    const std::lock_guard lock(mutex_);
-    if (!closed_ && request_ != 0)
-        platform::InternetCloseHandle(request_);
-    request_ = 0;
-}
-
-void Connection::Close() {
-    const std::lock_guard lock(mutex_);
-    if (closed_)
-        return;
-    closed_ = true;
-    for (const InternetHandle h : {request_, connection_, internet_}) {
-        if (h != 0)
-            platform::InternetCloseHandle(h);
-    }
-}
-
-bool Connection::Keep(InternetHandle& slot, InternetHandle opened) {
-    if (opened == 0)
-        return false;
-    const std::lock_guard lock(mutex_);
-    if (closed_) {
-        platform::InternetCloseHandle(opened);
-        return false;
-    }
-    slot = opened;
-    return true;
-}
-
 }  // namespace
 
 Measurement MeasureTimePage(const std::string& url) {
@@ -214,8 +192,8 @@ Measurement MeasureTimePage(const std::string& url) {
         return {};
     auto c = std::make_shared<Connection>();
     auto log = std::make_shared<MeasureLog>();
-    platform::RunWithDeadline([c, log, u = *parts] { c->Measure(u, *log); },
-                              download::kDeadlineMs, [c, log] {
+    platform::RunWithDeadline([c, log, u = *parts] { c->Measure(u, *log); }, download::kDeadlineMs,
+                              [c, log] {
                                   log->Seal();
                                   c->Close();
                               });
