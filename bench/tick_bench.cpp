@@ -11,7 +11,7 @@
 #include "app/auto_sync.h"
 #include "app/check_sync.h"
 #include "fake_clock.h"
-#include "fake_internet.h"
+#include "fake_page_connection.h"
 #include "fake_window.h"
 #include "platform/clock.h"
 #include "ui/frm_main.h"

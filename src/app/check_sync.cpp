@@ -9,8 +9,10 @@
 
 #include "platform/clock.h"
 #include "platform/locale.h"
+#include "platform/service_pipe.h"
 #include "platform/window.h"
 #include "settings/time_page.h"
+#include "sync/download_limits.h"
 #include "sync/server_time.h"
 #include "sync/service_sync.h"
 #include "sync/sync_core.h"
@@ -76,10 +78,16 @@ void Report(const SyncResult& result) {
 SyncResult SetClock(const std::string& address, std::int16_t offsetMinutes) {
     if (const std::optional<SyncResult> result = SynchronizeThroughService(offsetMinutes))
         return *result;
-    return SetFromTimePage(MeasureTimePage, address, offsetMinutes);
+    return SetFromTimePage(MeasureTimePage, address, offsetMinutes, download::kDeadlineMs);
 }
 
-// The download and the call to the service, which may each take many seconds, are made on a
+// How long the window waits for a run's worker: its download, or the time service's patience and
+// then the program's own measure, each within its deadline. Where the libraries keep their
+// time-outs the worker has ended by then; where they do not (Wine's), it is given up on.
+constexpr std::uint32_t kCheckLimitMs = download::kDeadlineMs + download::kGraceMs;
+constexpr std::uint32_t kSetLimitMs = platform::kTimeServicePatienceMs + kCheckLimitMs;
+
+// The download and the call to the service, which may each take many seconds, are made on one
 // worker while the window goes on answering; what the worker needs is read here, before it
 // starts, and only this thread writes the status line.
 SyncResult Fetch(bool bCheckOnly) {
@@ -88,10 +96,13 @@ SyncResult Fetch(bool bCheckOnly) {
     const std::string address = TimePageAddress();
     const std::int16_t offset = OffsetMinutes;
     auto result = std::make_shared<SyncResult>();
-    const bool done = platform::RunWhileDoingEvents([=] {
-        *result = bCheckOnly ? CompareWithTimePage(GetUrlText, address, offset)
-                             : SetClock(address, offset);
-    });
+    const bool done = platform::RunWhileDoingEvents(
+        [=] {
+            *result = bCheckOnly
+                          ? CompareWithTimePage(GetUrlText, address, offset, download::kDeadlineMs)
+                          : SetClock(address, offset);
+        },
+        bCheckOnly ? kCheckLimitMs : kSetLimitMs);
     return done ? *result : SyncResult{};
 }
 

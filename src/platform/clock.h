@@ -41,9 +41,14 @@ SystemTime GetSystemTime();
 // it exists): microseconds since 1601-01-01 00:00 UTC.
 std::int64_t PreciseSystemTime();
 
-// Returns once PreciseSystemTime() has reached the instant, a fraction of a millisecond after it:
-// sleeps until close to it, then spins the rest. At once when the instant has passed.
+// Returns once PreciseSystemTime() has reached the instant, a fraction of a millisecond after it
+// (where the system has no high-resolution timer, the last part is spun). At once when the
+// instant has passed.
 void WaitUntil(std::int64_t instant);
+
+// Milliseconds on a clock that never goes back or jumps (the system clock may, by our own
+// doing): for deadlines and for how long ago something was.
+std::uint64_t TickMilliseconds();
 
 // Writes the system clock (UTC), with the right to do so enabled in the process token around
 // the call and restored after it. Returns false when the system refused the new time.

@@ -28,7 +28,8 @@ std::optional<VersionNumbers> ProgramVersion();
 std::string ProductName();
 std::string ProgramTitle();
 
-// Ends the process at once: no window handler runs. Does not return.
+// Ends the process at once: no window handler runs, and no library is told (none may then wait
+// for a worker still inside it). Does not return.
 [[noreturn]] void ExitProcessNow();
 
 }  // namespace platform

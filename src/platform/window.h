@@ -68,12 +68,14 @@ void DoEvents();
 // Dispatches the window's events for as long as the main window exists; returns the exit code.
 int RunMessageLoop();
 
-// Runs work on a thread of its own and returns once it has ended (an exception it threw then
-// comes out here), running the handlers of the window's events meanwhile as DoEvents does: the
-// window repaints and answers while the work blocks. The work
-// touches no control. False when the program is told to end before the work has: the work is
-// then left to end alone, and from then on no thread sets the clock.
-bool RunWhileDoingEvents(std::function<void()> work);
+// Runs work on a thread of its own and waits for it, at most the milliseconds, running the
+// handlers of the window's events meanwhile as DoEvents does: the window repaints and answers
+// while the work blocks. The work touches no control. True when it ended in time (an exception
+// it threw then comes out here). False when it did not, or when the program is told to end
+// before it has: the work is then given up on as worker.h tells (left to end alone, setting no
+// clock from then on, and no new work started while it runs); after the program is told to end,
+// no thread sets the clock.
+bool RunWhileDoingEvents(std::function<void()> work, std::uint32_t milliseconds);
 
 // Starts TimerTime: WindowTimer::Clock at the design's interval from now on. Ticks missed while
 // the thread is busy are not queued.

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "settings/time_page.h"
+#include "sync/download_limits.h"
 #include "sync/service_messages.h"
 
 namespace chronalign::service {
@@ -56,7 +57,8 @@ std::optional<Answer> TimeService::Serve(std::string_view message, const std::st
         return Answer{EncodeReply(*last_), std::nullopt};
 
     const std::string page = MachineTimePageAddress();
-    const SyncResult result = SetFromTimePage(measure_, page, request->offsetMinutes);
+    const SyncResult result =
+        SetFromTimePage(measure_, page, request->offsetMinutes, download::kDeadlineMs);
     last_ = result;
     lastDone_ = ticks_();
     return Answer{EncodeReply(result), Audit(result, account, page, request->offsetMinutes)};

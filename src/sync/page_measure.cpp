@@ -8,43 +8,43 @@
 
 namespace chronalign {
 
-void MeasureLog::Add(const TimedSample& sample) {
-    const std::lock_guard lock(mutex_);
-    if (!sealed_)
-        taken_.samples.push_back(sample);
+bool CameFromCache(const platform::PageAnswer& answer) {
+    // "Age: 0" is a cache that has just asked the server; any other value, one it cannot read
+    // included, means the answer waited in a cache.
+    const std::string_view age = answer.age;
+    const std::size_t first = age.find_first_not_of(" \t");
+    if (first == std::string_view::npos)
+        return false;
+    const std::size_t last = age.find_last_not_of(" \t");
+    const std::string_view value = age.substr(first, last - first + 1);
+    return value.find_first_not_of('0') != std::string_view::npos;
 }
 
-void MeasureLog::MarkUnusable() {
-    const std::lock_guard lock(mutex_);
-    if (!sealed_)
-        taken_.unusable = true;
-}
-
-void MeasureLog::Seal() {
-    const std::lock_guard lock(mutex_);
-    sealed_ = true;
-}
-
-Measurement MeasureLog::Taken() const {
-    const std::lock_guard lock(mutex_);
-    return taken_;
-}
-
-void MeasureOffset(const TimedRequest& request, MeasureLog& log) {
-    std::vector<TimedSample> samples;
+Measurement MeasureOffset(const TimedRequest& request, std::uint64_t deadline) {
+    Measurement measured;
+    std::vector<TimedSample>& samples = measured.samples;
     while (const std::optional<Microseconds> at =
                NextRequestAt(samples, platform::PreciseSystemTime())) {
-        const std::optional<TimedAnswer> answer = request(*at);
-        if (!answer)
-            return;
+        // A request is sent only while the deadline lets its answer come.
+        const std::uint64_t now = platform::TickMilliseconds();
+        if (now >= deadline ||
+            *at - platform::PreciseSystemTime() >= static_cast<Microseconds>(deadline - now) * 1000)
+            break;
+        const std::optional<platform::PageAnswer> answer = request(*at);
+        if (!answer || !answer->complete || CameFromCache(*answer))
+            break;
         const std::optional<PageTime> page = ReadPageTime(answer->body);
         if (!page) {
-            log.MarkUnusable();
-            return;
+            measured.unusable = true;
+            break;
         }
         samples.push_back({answer->sent, answer->arrived, *page});
-        log.Add(samples.back());
+        // A body cut at its bound leaves the rest on the connection, and no time page is that
+        // long: one such answer is all the measure takes.
+        if (answer->body.size() >= platform::kPageMostBytes)
+            break;
     }
+    return measured;
 }
 
 namespace {
@@ -58,8 +58,8 @@ bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
 
 }  // namespace
 
-std::optional<UrlParts> SplitUrl(std::string_view address) {
-    UrlParts parts;
+std::optional<platform::PageAddress> SplitUrl(std::string_view address) {
+    platform::PageAddress parts;
     if (StartsWithNoCase(address, "https://")) {
         parts.secure = true;
         address.remove_prefix(8);

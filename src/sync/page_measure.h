@@ -1,70 +1,47 @@
 // A synchronization's measure of the time page: timed requests on one kept-alive connection,
-// driven here for the program's connection and the time service's alike. Each side owns its
-// connection, makes the requests and stamps them; this decides when they are made and what
+// the same loop for the program and the time service over their own page connections
+// (platform/page_connection.h). This decides when the requests are made, until when, and what
 // their answers are worth.
 #pragma once
 
 #include <cstdint>
 #include <functional>
-#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "platform/page_connection.h"
 #include "sync/clock_offset.h"
 
 namespace chronalign {
 
-// One answer with the precise system time just before its request was sent and once its body
-// had arrived.
-struct TimedAnswer {
-    Microseconds sent = 0;
-    Microseconds arrived = 0;
-    std::string body;
-};
-
-// Makes the connection's next request (the first opens it), sent once platform::WaitUntil(at)
-// has returned; nothing when no answer came.
-using TimedRequest = std::function<std::optional<TimedAnswer>(Microseconds at)>;
+// Makes the connection's next request, sent once platform::WaitUntil(at) has returned; nothing
+// when no answer came.
+using TimedRequest = std::function<std::optional<platform::PageAnswer>(Microseconds at)>;
 
 struct Measurement {
     std::vector<TimedSample> samples;
     bool unusable = false;  // an answer stated no time: the page is no time page
 };
 
-// What a measure has taken so far, kept apart from it: a measure given up on at its deadline
-// leaves behind what it had measured by then. Once sealed (at the deadline), what the measure
-// still adds is dropped.
-class MeasureLog {
-  public:
-    void Add(const TimedSample& sample);
-    void MarkUnusable();
-    void Seal();
-    Measurement Taken() const;
+// Whether a cache answered instead of the server: its Age header says the answer was kept for a
+// second or more (or says something else than a number of seconds). Such an answer states an
+// old time, and gives no reading.
+bool CameFromCache(const platform::PageAnswer& answer);
 
-  private:
-    mutable std::mutex mutex_;
-    Measurement taken_;
-    bool sealed_ = false;
-};
+// Makes requests as long as clock_offset.h's NextRequestAt asks for one and the request would
+// be sent before the deadline (an instant of platform::TickMilliseconds()). A request without a
+// whole answer, or one a cache answered, ends the measure with what it had, and so does an
+// answer cut at the body's bound, after its sample; an answer that states no time makes it
+// unusable.
+Measurement MeasureOffset(const TimedRequest& request, std::uint64_t deadline);
 
-// Makes requests as long as clock_offset.h's NextRequestAt asks for one. A request without an
-// answer ends the measure with what it had; an answer that states no time makes it unusable.
-void MeasureOffset(const TimedRequest& request, MeasureLog& log);
+// Measures the time page at an address within the milliseconds.
+using PageMeasure = Measurement (*)(const std::string& address, std::uint32_t deadlineMs);
 
-// Measures the time page at an address (the program's connection or the service's).
-using PageMeasure = Measurement (*)(const std::string& address);
-
-// An http or https address in the parts a connection is made of.
-struct UrlParts {
-    bool secure = false;
-    std::string host;
-    std::uint16_t port = 0;
-    std::string object = "/";  // path and query
-};
-
-// Nothing for an address that is not http or https, has no host or a port outside 1..65535.
-std::optional<UrlParts> SplitUrl(std::string_view address);
+// An http or https address in the parts a connection is made of; nothing for an address that is
+// not http or https, has no host or a port outside 1..65535.
+std::optional<platform::PageAddress> SplitUrl(std::string_view address);
 
 }  // namespace chronalign

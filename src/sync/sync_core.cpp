@@ -39,8 +39,8 @@ std::int32_t LeadInSeconds(const platform::SystemTime& clock, std::int32_t serve
 }  // namespace
 
 SyncResult CompareWithTimePage(PageFetch fetch, const std::string& address,
-                               std::int16_t offsetMinutes) {
-    const std::string body = fetch(address);
+                               std::int16_t offsetMinutes, std::uint32_t deadlineMs) {
+    const std::string body = fetch(address, deadlineMs);
     const std::optional<ServerTime> server = ExtractServerTime(body, offsetMinutes);
     if (!server)
         return {};
@@ -56,8 +56,8 @@ SyncResult CompareWithTimePage(PageFetch fetch, const std::string& address,
 }
 
 SyncResult SetFromTimePage(PageMeasure measure, const std::string& address,
-                           std::int16_t offsetMinutes) {
-    const Measurement measured = measure(address);
+                           std::int16_t offsetMinutes, std::uint32_t deadlineMs) {
+    const Measurement measured = measure(address, deadlineMs);
     if (measured.unusable || measured.samples.empty() ||
         !OffsetWithinOneDay(measured.samples.front().page, offsetMinutes))
         return {};

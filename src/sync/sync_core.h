@@ -27,17 +27,19 @@ struct SyncResult {
     Microseconds bound = 0;        // of a set: the measured offset's error lies within this
 };
 
-// Downloads the page at an address: its body, or empty text when nothing came.
-using PageFetch = std::string (*)(const std::string& address);
+// Downloads the page at an address within the milliseconds: its body, or empty text when
+// nothing came.
+using PageFetch = std::string (*)(const std::string& address, std::uint32_t deadlineMs);
 
-// One download. With a page that states milliseconds the difference is rounded to the nearest
-// second, otherwise it is that of the whole seconds, as the page and the clock state them.
+// One download within the milliseconds. With a page that states milliseconds the difference is
+// rounded to the nearest second, otherwise it is that of the whole seconds, as the page and the
+// clock state them.
 SyncResult CompareWithTimePage(PageFetch fetch, const std::string& address,
-                               std::int16_t offsetMinutes);
+                               std::int16_t offsetMinutes, std::uint32_t deadlineMs);
 
-// Measures the clock's offset and sets the clock to the page's time less the offset, to the
-// millisecond, on the date nearest the clock's.
+// Measures the clock's offset within the milliseconds and sets the clock to the page's time less
+// the offset, to the millisecond, on the date nearest the clock's.
 SyncResult SetFromTimePage(PageMeasure measure, const std::string& address,
-                           std::int16_t offsetMinutes);
+                           std::int16_t offsetMinutes, std::uint32_t deadlineMs);
 
 }  // namespace chronalign

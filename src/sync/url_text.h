@@ -1,21 +1,21 @@
-// The time page download.
+// The time page download: Check's request, and a synchronization's measure, each over a page
+// connection of its own (platform/page_connection.h) and within the milliseconds given.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "sync/page_measure.h"
 
 namespace chronalign {
 
-// The body of the page at url as text, read in chunks of up to 1024 bytes, within the bounds of
-// download_limits.h: past the deadline, what was read by then. Empty when no connection could
-// be made, or when a download given up on earlier is still running. The HTTP status is not
-// examined.
-std::string GetUrlText(const std::string& url);
+// The body of the page at url as text, from one request, read in chunks of up to 1024 bytes;
+// what was read when the body broke off. Empty when no connection could be made, no answer came
+// within the milliseconds, or a cache answered. The HTTP status is not examined.
+std::string GetUrlText(const std::string& url, std::uint32_t deadlineMs);
 
-// The timed requests of a synchronization on one kept-alive connection, as GetUrlText makes
-// its download (agent, proxy, time-outs, bounds), all within download::kDeadlineMs: past
-// it, what was measured by then.
-Measurement MeasureTimePage(const std::string& url);
+// The timed requests of a synchronization on one kept-alive connection, as MeasureOffset makes
+// them, all within the milliseconds.
+Measurement MeasureTimePage(const std::string& url, std::uint32_t deadlineMs);
 
 }  // namespace chronalign

@@ -80,6 +80,8 @@ platform::SystemTime DateTime(int year, int month, int day, int hour, int minute
 
 void Advance(std::int64_t milliseconds) {
     Clock().utc = CivilFromMilliseconds(ToMilliseconds(Clock().utc) + milliseconds);
+    if (milliseconds > 0)
+        Clock().ticks += static_cast<std::uint64_t>(milliseconds);
 }
 
 void SetUtcTimeOfDay(int hour, int minute, int second, int milliseconds) {
@@ -128,6 +130,10 @@ void WaitUntil(std::int64_t instant) {
     const std::int64_t left = instant - PreciseSystemTime();
     if (left > 0)
         fake::Advance((left + 999) / 1000);
+}
+
+std::uint64_t TickMilliseconds() {
+    return fake::Clock().ticks;
 }
 
 bool SetSystemTime(const SystemTime& time) {

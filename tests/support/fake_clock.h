@@ -16,6 +16,7 @@ struct ClockState {
     bool refuseSet = false;  // the user lacks the right to change the time
     std::vector<platform::SystemTime> setCalls;
     std::uint64_t sleptMilliseconds = 0;
+    std::uint64_t ticks = 0;  // TickMilliseconds(): moves with Advance, never with a set
     std::function<void(std::uint32_t)> onSleep;  // runs after each Sleep has advanced the clock
 };
 

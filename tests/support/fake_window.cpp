@@ -100,8 +100,8 @@ int RunMessageLoop() {
     return 0;
 }
 
-bool RunWhileDoingEvents(std::function<void()> work) {
-    fake::Record("RunWhileDoingEvents");
+bool RunWhileDoingEvents(std::function<void()> work, std::uint32_t milliseconds) {
+    fake::Record("RunWhileDoingEvents " + std::to_string(milliseconds));
     work();
     fake::RunPendingEvents();  // what the user did meanwhile
     return true;

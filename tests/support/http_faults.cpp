@@ -87,7 +87,7 @@ std::vector<FaultCase> FaultCases() {
              r.stallAfter = HeaderLength(r) + 2048;
              return r;
          },
-         2048, false},
+         {}, false},
         {"reset in the middle of the body", false,
          [](R, O) {
              HttpReply r = Ok(LateTimePage());
@@ -126,6 +126,12 @@ std::vector<FaultCase> FaultCases() {
              return r.path == "/good" ? Ok(TimePageNow()) : Redirect(origin + "/good");
          }},
         {"a redirect loop", false, [](R, O origin) { return Redirect(origin + kPath); }},
+        {"an answer a cache kept (Age: 5)", false,
+         [](R, O) {
+             HttpReply r = Ok(TimePageNow());
+             r.bytes.insert(r.bytes.find("\r\n") + 2, "Age: 5\r\n");
+             return r;
+         }},
         {"\" UTC\" across a 1024-byte read boundary", true,
          [](R, O) {
              // The time's last digit is byte 1021, so " U" ends the first read and "TC" begins

@@ -19,7 +19,9 @@ struct FaultCase {
     // The reply, given the server's origin ("http://127.0.0.1:PORT"). Empty for the one case
     // that has no server: the connection is refused.
     std::function<HttpReply(const HttpRequest&, const std::string& origin)> reply;
-    std::optional<std::size_t> textSize = {};  // the download's exact length, where it is known
+    // The download's exact length, where it does not hang on a library's time-out (which Wine's
+    // ignore).
+    std::optional<std::size_t> textSize = {};
     bool inProgram = true;  // also tried with the real program (the slow extras are not)
 };
 

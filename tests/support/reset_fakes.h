@@ -5,15 +5,14 @@
 
 #include "app/program_state.h"
 #include "fake_clock.h"
-#include "fake_internet.h"
 #include "fake_locale.h"
 #include "fake_log.h"
+#include "fake_page_connection.h"
 #include "fake_process.h"
 #include "fake_registry.h"
 #include "fake_service_pipe.h"
 #include "fake_shell.h"
 #include "fake_window.h"
-#include "fake_worker.h"
 
 namespace fake {
 
@@ -21,7 +20,6 @@ inline void ResetAll() {
     Log().clear();
     ResetClock();
     ResetInternet();
-    ResetWorker();
     ResetLocale();
     ResetProcess();
     ResetRegistry();

@@ -61,7 +61,7 @@ class AutoSyncTest : public fake::FakePlatformTest {
         LastSyncTime = static_cast<float>(platform::SecondsSinceMidnight());
     }
 
-    static int Downloads() { return static_cast<int>(fake::Internet().agents.size()); }
+    static int Downloads() { return static_cast<int>(fake::Internet().connections); }
 
     bool networkUp = true;
 };

@@ -43,10 +43,9 @@ std::int64_t skewMs = 0;
 bool pageMs = false;
 std::vector<std::string> fetched;
 int requests = 0;
-Measurement Measure(const std::string& address) {
+Measurement Measure(const std::string& address, std::uint32_t deadlineMs) {
     fetched.push_back(address);
-    MeasureLog log;
-    MeasureOffset(
+    return MeasureOffset(
         [](Microseconds at) {
             platform::WaitUntil(at);
             ++requests;
@@ -57,10 +56,12 @@ Measurement Measure(const std::string& address) {
                     : Page(fake::CivilFromMilliseconds(fake::ToMilliseconds(fake::Clock().utc) +
                                                        skewMs),
                            pageMs);
-            return std::optional(TimedAnswer{t, t, body});
+            platform::PageAnswer answer;
+            answer.sent = answer.arrived = t;
+            answer.body = body;
+            return std::optional(answer);
         },
-        log);
-    return log.Taken();
+        platform::TickMilliseconds() + deadlineMs);
 }
 
 std::uint64_t now = 0;

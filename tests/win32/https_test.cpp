@@ -13,6 +13,7 @@
 #include "fake_window.h"
 #include "http_faults.h"
 #include "sync/server_time.h"
+#include "sync/download_limits.h"
 #include "sync/url_text.h"
 #include "time_page_setting.h"
 
@@ -59,7 +60,7 @@ class HttpsWin32Test : public ::testing::Test {
 
 TEST_F(HttpsWin32Test, ATrustedServersPageIsReadAndChecked) {
     const std::string page = WritePage();
-    EXPECT_EQ(GetUrlText(trusted_), page);
+    EXPECT_EQ(GetUrlText(trusted_, download::kDeadlineMs), page);
 
     const TimePageSetting setting(trusted_);
     ASSERT_TRUE(setting.ok());
@@ -70,7 +71,7 @@ TEST_F(HttpsWin32Test, ATrustedServersPageIsReadAndChecked) {
 
 TEST_F(HttpsWin32Test, AServerNoOneVouchesForGivesNothingAndLeavesTheClockAlone) {
     WritePage();
-    EXPECT_EQ(GetUrlText(stranger_), "");
+    EXPECT_EQ(GetUrlText(stranger_, download::kDeadlineMs), "");
 
     const TimePageSetting setting(stranger_);
     ASSERT_TRUE(setting.ok());

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "http_server.h"
+#include "sync/download_limits.h"
 #include "sync/url_text.h"
 
 namespace chronalign {
@@ -48,7 +49,7 @@ struct Timed {
 
 Timed TimedGet(const std::string& url) {
     const auto start = Clock::now();
-    std::string text = GetUrlText(url);
+    std::string text = GetUrlText(url, download::kDeadlineMs);
     return {std::move(text), Clock::now() - start};
 }
 
@@ -67,25 +68,32 @@ TEST(UrlTextWin32Test, ReturnsBodiesExactlyWhateverTheirStatus) {
             return testsupport::Status(500, "Internal Server Error", page);
         return testsupport::Ok("");
     });
-    EXPECT_EQ(GetUrlText(server.Url("/300")), Body(300));
-    EXPECT_EQ(GetUrlText(server.Url("/3000")), Body(3000));
-    EXPECT_EQ(GetUrlText(server.Url("/empty")), "");
-    EXPECT_EQ(GetUrlText(server.Url("/error")), page);
+    EXPECT_EQ(GetUrlText(server.Url("/300"), download::kDeadlineMs), Body(300));
+    EXPECT_EQ(GetUrlText(server.Url("/3000"), download::kDeadlineMs), Body(3000));
+    EXPECT_EQ(GetUrlText(server.Url("/empty"), download::kDeadlineMs), "");
+    EXPECT_EQ(GetUrlText(server.Url("/error"), download::kDeadlineMs), page);
 }
 
-TEST(UrlTextWin32Test, EveryCallAsksTheServerAgainUnderItsAgentName) {
+TEST(UrlTextWin32Test, EveryCallAsksTheServerAgainAndNoCacheMayAnswer) {
     int served = 0;
     // A different page each time: a second call answered from a cache would repeat the first.
-    HttpServer server(
-        [&](const HttpRequest&) { return testsupport::Ok("page " + std::to_string(++served)); });
-    EXPECT_EQ(GetUrlText(server.Url("/cgi-bin/timer.pl")), "page 1");
-    EXPECT_EQ(GetUrlText(server.Url("/cgi-bin/timer.pl")), "page 2");
+    // The third comes as a cache would give it, kept for a while: no text.
+    HttpServer server([&](const HttpRequest&) {
+        HttpReply r = testsupport::Ok("page " + std::to_string(++served));
+        if (served == 3)
+            r.bytes.insert(r.bytes.find("\r\n") + 2, "Age: 5\r\n");
+        return r;
+    });
+    EXPECT_EQ(GetUrlText(server.Url("/cgi-bin/timer.pl"), download::kDeadlineMs), "page 1");
+    EXPECT_EQ(GetUrlText(server.Url("/cgi-bin/timer.pl"), download::kDeadlineMs), "page 2");
+    EXPECT_EQ(GetUrlText(server.Url("/cgi-bin/timer.pl"), download::kDeadlineMs), "");
     const auto requests = server.Requests();
-    ASSERT_EQ(requests.size(), 2u);
+    ASSERT_EQ(requests.size(), 3u);
     for (const auto& r : requests) {
         EXPECT_EQ(r.method, "GET");
         EXPECT_EQ(r.path, "/cgi-bin/timer.pl");
-        EXPECT_EQ(r.userAgent, "ZQandWinInet/1.0");
+        EXPECT_EQ(r.userAgent, platform::kPageAgent);
+        EXPECT_NE(r.raw.find("Pragma: no-cache"), std::string::npos) << r.raw;
     }
 }
 

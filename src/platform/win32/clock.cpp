@@ -5,6 +5,7 @@
 #include <mutex>
 
 #include "platform/win32/clock_stop.h"
+#include "platform/win32/handle.h"
 
 namespace platform {
 
@@ -66,6 +67,12 @@ SetGate& Gate() {
     return gate;
 }
 
+// Under Gate().mutex.
+bool StoppedForThisThread() {
+    const win32::Job* job = win32::CurrentJob();
+    return Gate().stopped || (job != nullptr && job->mayNotSetTheClock);
+}
+
 }  // namespace
 
 SystemTime GetSystemTime() {
@@ -89,18 +96,36 @@ std::int64_t PreciseSystemTime() {
     return static_cast<std::int64_t>(ticks / 10);
 }
 
+std::uint64_t TickMilliseconds() {
+    return ::GetTickCount64();
+}
+
 void WaitUntil(std::int64_t instant) {
-    // A sleep may overrun by a scheduler tick (about 16 ms), so it stops that far short and
-    // the rest is spun, giving the processor away on each turn.
+    const std::int64_t left = instant - PreciseSystemTime();
+    if (left <= 0)
+        return;
+    // Windows 10 1803 and later keep high-resolution timers: the thread sleeps to within a
+    // fraction of a millisecond of its time. The due time is relative (negative, in 100 ns), so
+    // a change of the system clock meanwhile does not move it.
+    constexpr DWORD kHighResolution = 0x00000002;  // CREATE_WAITABLE_TIMER_HIGH_RESOLUTION
+    const Handle timer(
+        ::CreateWaitableTimerExW(nullptr, nullptr, kHighResolution, TIMER_ALL_ACCESS));
+    LARGE_INTEGER due{};
+    due.QuadPart = -left * 10;
+    if (timer && ::SetWaitableTimer(timer.get(), &due, 0, nullptr, nullptr, FALSE) &&
+        ::WaitForSingleObject(timer.get(), INFINITE) == WAIT_OBJECT_0)
+        return;
+    // Elsewhere a sleep may overrun by a scheduler tick (about 16 ms), so it stops that far
+    // short and the rest is spun, giving the processor away on each turn.
     constexpr std::int64_t kTick = 16'000;
-    for (std::int64_t left = instant - PreciseSystemTime(); left > 0;
-         left = instant - PreciseSystemTime())
-        ::Sleep(left > 2 * kTick ? static_cast<DWORD>((left - kTick) / 1000) : 0);
+    for (std::int64_t rest = instant - PreciseSystemTime(); rest > 0;
+         rest = instant - PreciseSystemTime())
+        ::Sleep(rest > 2 * kTick ? static_cast<DWORD>((rest - kTick) / 1000) : 0);
 }
 
 bool SetSystemTime(const SystemTime& time) {
     const std::lock_guard lock(Gate().mutex);
-    if (Gate().stopped)
+    if (StoppedForThisThread())
         return false;
     const EnabledPrivilege right(SE_SYSTEMTIME_NAME);
     const SYSTEMTIME t = ToWin32(time);
@@ -132,9 +157,14 @@ void StopSettingTheClock() {
     Gate().stopped = true;
 }
 
+void ForbidSettingTheClock(Job& job) {
+    const std::lock_guard lock(Gate().mutex);
+    job.mayNotSetTheClock = true;
+}
+
 bool SettingTheClockStopped() {
     const std::lock_guard lock(Gate().mutex);
-    return Gate().stopped;
+    return StoppedForThisThread();
 }
 
 }  // namespace platform::win32

@@ -107,7 +107,11 @@ std::string ProgramTitle() {
 
 void ExitProcessNow() {
     win32::StopSettingTheClock();  // a synchronization still running must not set it now
-    ::ExitProcess(0);
+    // Not ExitProcess: it detaches every DLL, and a worker given up on may be inside WinINet,
+    // whose detach can then wait for it for ever, leaving the process (and its claim of the
+    // one instance) behind. Everything worth keeping is saved by now.
+    ::TerminateProcess(::GetCurrentProcess(), 0);
+    ::ExitProcess(0);  // not reached: TerminateProcess on the process itself does not return
 }
 
 }  // namespace platform

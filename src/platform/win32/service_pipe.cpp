@@ -16,10 +16,8 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// The service serves one client at a time, and each may take its download's whole deadline; a
-// service started on demand gets its start within the same time. Past this the program sets
-// the clock itself.
-constexpr auto kPatience = std::chrono::seconds(30);
+// Past this the program sets the clock itself.
+constexpr auto kPatience = std::chrono::milliseconds(kTimeServicePatienceMs);
 
 // Writing data and setting the read mode, but not FILE_APPEND_DATA: for a pipe that is the right
 // to create an instance, which the service grants nobody.

@@ -3,87 +3,99 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <memory>
 #include <mutex>
 #include <utility>
 
-#include "platform/win32/handle.h"
+#include "platform/win32/clock_stop.h"
 #include "platform/win32/thread.h"
 
 namespace platform {
 
+namespace win32 {
+
 namespace {
 
-// How long a new work waits for one given up on to end. Closed handles end a call at once, and
-// then the work has only its handles to let go of; one that runs on past this is still waiting
-// on its server (Wine's WinINet does, until the server speaks), and a new one beside it would
-// only pile up.
-constexpr DWORD kWindDown = 1000;
-
-// Whether the work has ended and whether its waiting side gave up on it, under Gate().mutex.
-struct Outcome {
-    bool finished = false;
-    bool abandoned = false;
-};
-
-// Every worker given up on that has not ended yet, so that a new one can wait for them.
-struct Abandoned {
+// The jobs given up on that have not ended yet, and each job's two flags.
+struct JobGate {
     std::mutex mutex;
-    int alive = 0;
-    Handle ended{::CreateEventA(nullptr, TRUE, TRUE, nullptr)};  // set while alive == 0
+    int abandoned = 0;
+    Handle none{::CreateEventA(nullptr, TRUE, TRUE, nullptr)};  // set while abandoned == 0
 };
 
-// Never destroyed: a worker given up on may still be running when the process exits.
-Abandoned& Gate() {
-    static Abandoned& gate = *new Abandoned;
+// Never destroyed: a job given up on may still be running when the process exits.
+JobGate& Gate() {
+    static JobGate& gate = *new JobGate;
     return gate;
 }
 
-// Runs on the worker once its work is done.
-void Ended(Outcome& outcome) {
-    Abandoned& gate = Gate();
+void CALLBACK RunJob(PTP_CALLBACK_INSTANCE, void* parameter) {
+    const std::unique_ptr<std::shared_ptr<Job>> held(static_cast<std::shared_ptr<Job>*>(parameter));
+    Job& job = **held;
+    CurrentJob() = &job;
+    try {
+        job.work();
+    } catch (...) {
+        job.failure = std::current_exception();
+    }
+    CurrentJob() = nullptr;  // the pool's thread goes on to other work
+    JobGate& gate = Gate();
     const std::lock_guard lock(gate.mutex);
-    outcome.finished = true;
-    if (outcome.abandoned && --gate.alive == 0)
-        ::SetEvent(gate.ended.get());
-}
-
-DWORD MillisecondsLeft(DWORD start, DWORD milliseconds) {
-    const DWORD spent = ::GetTickCount() - start;
-    return spent < milliseconds ? milliseconds - spent : 0;
+    job.finished = true;
+    if (job.givenUp && --gate.abandoned == 0)
+        ::SetEvent(gate.none.get());
+    ::SetEvent(job.done.get());
 }
 
 }  // namespace
 
-bool RunWithDeadline(std::function<void()> work, std::uint32_t milliseconds,
-                     const std::function<void()>& giveUp) {
-    const DWORD start = ::GetTickCount();
-    Abandoned& gate = Gate();
-    if (::WaitForSingleObject(gate.ended.get(), std::min<DWORD>(kWindDown, milliseconds)) ==
-        WAIT_TIMEOUT)
-        return false;
+HANDLE NoJobGivenUpOnRuns() {
+    return Gate().none.get();
+}
 
-    auto outcome = std::make_shared<Outcome>();
-    auto job = std::make_shared<win32::Job>();
-    job->work = std::move(work);
-    job->ended = [outcome] { Ended(*outcome); };
-    const Handle thread = win32::StartJob(job);
-    if (!thread)
+bool StartJob(const std::shared_ptr<Job>& job) {
+    if (::WaitForSingleObject(Gate().none.get(), 0) != WAIT_OBJECT_0)
         return false;
+    job->done.reset(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
+    if (!job->done)
+        return false;
+    auto parameter = std::make_unique<std::shared_ptr<Job>>(job);
+    // Long work, as the pool is told: it may then add a thread rather than wait for this one.
+    TP_CALLBACK_ENVIRON environment;
+    ::InitializeThreadpoolEnvironment(&environment);
+    ::SetThreadpoolCallbackRunsLong(&environment);
+    const bool started = ::TrySubmitThreadpoolCallback(RunJob, parameter.get(), &environment);
+    ::DestroyThreadpoolEnvironment(&environment);
+    if (started)
+        parameter.release();  // the pool's now
+    return started;
+}
 
-    ::WaitForSingleObject(thread.get(), MillisecondsLeft(start, milliseconds));
+bool GiveUp(Job& job) {
+    JobGate& gate = Gate();
     {
         const std::lock_guard lock(gate.mutex);
-        if (!outcome->finished) {
-            outcome->abandoned = true;
-            if (gate.alive++ == 0)
-                ::ResetEvent(gate.ended.get());
-        }
+        if (job.finished)
+            return false;
+        job.givenUp = true;
+        if (gate.abandoned++ == 0)
+            ::ResetEvent(gate.none.get());
     }
-    if (outcome->abandoned) {
-        giveUp();
+    ForbidSettingTheClock(job);
+    return true;
+}
+
+}  // namespace win32
+
+bool RunWithDeadline(std::function<void()> work, std::uint32_t milliseconds) {
+    auto job = std::make_shared<win32::Job>();
+    job->work = std::move(work);
+    ::WaitForSingleObject(win32::NoJobGivenUpOnRuns(), win32::kWindDownMs);
+    if (!win32::StartJob(job))
         return false;
-    }
+    if (::WaitForSingleObject(job->done.get(), milliseconds) != WAIT_OBJECT_0 &&
+        win32::GiveUp(*job))
+        return false;
+    ::WaitForSingleObject(job->done.get(), INFINITE);  // it has ended, or is about to
     if (job->failure)
         std::rethrow_exception(job->failure);
     return true;

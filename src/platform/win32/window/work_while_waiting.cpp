@@ -9,38 +9,54 @@
 
 namespace platform {
 
-bool RunWhileDoingEvents(std::function<void()> work) {
-    auto job = std::make_shared<win32::Job>();
-    job->work = std::move(work);
-    const Handle thread = win32::StartJob(job);
-    if (!thread) {
-        job->work();  // no thread to be had: the window waits, as it would without one
-        return true;
-    }
+namespace {
 
-    HANDLE handle = thread.get();
+enum class Waited { Signalled, TimedOut, Quit };
+
+// Waits for the handle, at most the milliseconds, dispatching the window's messages meanwhile.
+Waited WaitDoingEvents(HANDLE handle, DWORD milliseconds) {
+    const ULONGLONG end = ::GetTickCount64() + milliseconds;
     for (;;) {
+        const ULONGLONG now = ::GetTickCount64();
+        const DWORD left = now < end ? static_cast<DWORD>(end - now) : 0;
         // Inside a menu's or a message box's own loop only what is sent is taken (DoEvents).
         const bool nested = win32::Ui().modalLoops > 0;
-        const DWORD woken = ::MsgWaitForMultipleObjectsEx(1, &handle, INFINITE,
+        const DWORD woken = ::MsgWaitForMultipleObjectsEx(1, &handle, left,
                                                           nested ? QS_SENDMESSAGE : QS_ALLINPUT,
                                                           nested ? 0 : MWMO_INPUTAVAILABLE);
         if (woken == WAIT_OBJECT_0)
-            break;
-        if (woken == WAIT_FAILED) {
-            ::WaitForSingleObject(handle, INFINITE);
-            break;
-        }
+            return Waited::Signalled;
+        if (woken == WAIT_TIMEOUT)
+            return Waited::TimedOut;
+        if (woken == WAIT_FAILED)
+            return ::WaitForSingleObject(handle, left) == WAIT_OBJECT_0 ? Waited::Signalled
+                                                                        : Waited::TimedOut;
         DoEvents();
         MSG quit{};
-        if (::PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE)) {
-            win32::StopSettingTheClock();  // the program is ending
-            return false;
-        }
+        if (::PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE))
+            return Waited::Quit;
     }
+}
+
+}  // namespace
+
+bool RunWhileDoingEvents(std::function<void()> work, std::uint32_t milliseconds) {
+    auto job = std::make_shared<win32::Job>();
+    job->work = std::move(work);
+    if (WaitDoingEvents(win32::NoJobGivenUpOnRuns(), win32::kWindDownMs) == Waited::Quit)
+        return false;
+    if (!win32::StartJob(job))
+        return false;  // one given up on earlier still waits on its server
+
+    const Waited waited = WaitDoingEvents(job->done.get(), milliseconds);
+    if (waited == Waited::Quit)
+        win32::StopSettingTheClock();  // the program is ending
+    if (waited != Waited::Signalled && win32::GiveUp(*job))
+        return false;
+    ::WaitForSingleObject(job->done.get(), INFINITE);  // it has ended, or is about to
     if (job->failure)
         std::rethrow_exception(job->failure);
-    return true;
+    return waited != Waited::Quit;
 }
 
 }  // namespace platform

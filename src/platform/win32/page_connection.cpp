@@ -1,0 +1,139 @@
+// The page connection over WinINet, for the program: the user's own proxy configuration, as
+// their browser uses it (direct, a named proxy with its bypass list, a configuration script or
+// automatic detection, per connection, VPN connections and policy included), and WinINet's
+// signing in to a proxy that asks for it.
+#include "platform/page_connection.h"
+
+#include <windows.h>
+#include <wininet.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "platform/clock.h"
+#include "platform/win32/handle.h"
+
+namespace platform {
+
+namespace {
+
+using Internet = Owned<HINTERNET, ::InternetCloseHandle>;
+
+// What is left of the deadline for one call, at most a step; 0 once it has passed.
+DWORD Left(std::uint64_t deadline) {
+    const std::uint64_t now = TickMilliseconds();
+    return now < deadline ? static_cast<DWORD>(std::min<std::uint64_t>(deadline - now, kPageStepMs))
+                          : 0;
+}
+
+void SetNumber(HINTERNET handle, DWORD option, DWORD value) {
+    ::InternetSetOptionA(handle, option, &value, sizeof value);
+}
+
+// Bounds the handle's next calls: connecting, sending and waiting for the answer or its body.
+void Bound(HINTERNET handle, DWORD milliseconds) {
+    SetNumber(handle, INTERNET_OPTION_CONNECT_TIMEOUT, milliseconds);
+    SetNumber(handle, INTERNET_OPTION_SEND_TIMEOUT, milliseconds);
+    SetNumber(handle, INTERNET_OPTION_RECEIVE_TIMEOUT, milliseconds);
+}
+
+// A header of the answer as it came; empty when it has none.
+std::string Header(HINTERNET request, DWORD which) {
+    std::vector<char> text(64);
+    for (;;) {
+        DWORD size = static_cast<DWORD>(text.size());
+        if (::HttpQueryInfoA(request, which, text.data(), &size, nullptr))
+            return std::string(text.data(), size);
+        if (::GetLastError() != ERROR_INSUFFICIENT_BUFFER || size <= text.size())
+            return {};
+        text.resize(size);
+    }
+}
+
+}  // namespace
+
+struct PageConnection {
+    Internet session;  // closed after the server's handle: members go in reverse order
+    Internet server;
+    std::string object;
+    DWORD flags = 0;
+};
+
+void PageConnectionCloser::operator()(PageConnection* connection) const {
+    delete connection;
+}
+
+PageConnectionPtr ConnectToPage(const PageAddress& address, std::uint64_t deadline) {
+    if (Left(deadline) == 0)
+        return nullptr;
+    PageConnectionPtr c(new PageConnection);
+    c->session.reset(
+        ::InternetOpenA(kPageAgent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
+    if (!c->session)
+        return nullptr;
+    // Each retry would wait the connect time-out again; one attempt per address is enough.
+    SetNumber(c->session.get(), INTERNET_OPTION_CONNECT_RETRIES, 1);
+    c->server.reset(::InternetConnectA(c->session.get(), address.host.c_str(), address.port,
+                                       nullptr, nullptr, INTERNET_SERVICE_HTTP, 0, 0));
+    if (!c->server)
+        return nullptr;
+    c->object = address.object;
+    // From the server itself: a proxy's copy is neither taken (reload, and "Pragma: no-cache"
+    // for the proxies that heed only that) nor kept.
+    c->flags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_PRAGMA_NOCACHE | INTERNET_FLAG_NO_CACHE_WRITE |
+               INTERNET_FLAG_KEEP_CONNECTION | (address.secure ? INTERNET_FLAG_SECURE : 0);
+    return c;
+}
+
+std::optional<PageAnswer> RequestPage(PageConnection& connection, std::int64_t at,
+                                      std::uint64_t deadline) {
+    const Internet request(::HttpOpenRequestA(connection.server.get(), "GET",
+                                              connection.object.c_str(), nullptr, nullptr,
+                                              nullptr, connection.flags, 0));
+    if (!request)
+        return std::nullopt;
+    WaitUntil(at);
+    const DWORD left = Left(deadline);
+    if (left == 0)
+        return std::nullopt;
+    Bound(request.get(), left);
+    PageAnswer answer;
+    answer.sent = PreciseSystemTime();
+    if (!::HttpSendRequestA(request.get(), nullptr, 0, nullptr, 0))
+        return std::nullopt;
+    answer.age = Header(request.get(), HTTP_QUERY_AGE);
+    answer.date = Header(request.get(), HTTP_QUERY_DATE);
+    char buffer[kPageChunk];
+    while (answer.body.size() < kPageMostBytes) {
+        const DWORD rest = Left(deadline);
+        if (rest == 0) {
+            answer.complete = false;
+            break;
+        }
+        SetNumber(request.get(), INTERNET_OPTION_RECEIVE_TIMEOUT, rest);
+        // A read waits until it has all it asked for: it asks only for what has come, so that a
+        // server that drips its body is held to the deadline between reads. The last read
+        // before the bound asks only for what still fits, so the bound is exact.
+        DWORD available = 0;
+        if (!::InternetQueryDataAvailable(request.get(), &available, 0, 0)) {
+            answer.complete = false;
+            break;
+        }
+        if (available == 0)
+            break;  // the end of the body
+        const auto wanted = static_cast<DWORD>(std::min<std::size_t>(
+            {available, kPageChunk, kPageMostBytes - answer.body.size()}));
+        DWORD read = 0;
+        if (!::InternetReadFile(request.get(), buffer, wanted, &read)) {
+            answer.complete = false;
+            break;
+        }
+        if (read == 0)
+            break;
+        answer.body.append(buffer, std::min(read, wanted));
+    }
+    answer.arrived = PreciseSystemTime();
+    return answer;
+}
+
+}  // namespace platform

@@ -1,0 +1,215 @@
+// The page connection over WinHTTP, for the time service (WinINet is not for services): the
+// machine's proxy configuration, found once for the connection.
+#include "platform/page_connection.h"
+
+#include <windows.h>
+#include <winhttp.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "platform/clock.h"
+#include "platform/win32/handle.h"
+
+namespace platform {
+
+namespace {
+
+using Internet = Owned<HINTERNET, ::WinHttpCloseHandle>;
+
+// Windows 8.1 and later find the proxy themselves, every way Windows configures one, and keep
+// what they found (WINHTTP_ACCESS_TYPE_AUTOMATIC_PROXY, which older headers lack).
+constexpr DWORD kAutomaticProxy = 4;
+
+DWORD Left(std::uint64_t deadline) {
+    const std::uint64_t now = TickMilliseconds();
+    return now < deadline ? static_cast<DWORD>(std::min<std::uint64_t>(deadline - now, kPageStepMs))
+                          : 0;
+}
+
+// Bounds the handle's next calls: resolving, connecting, sending and waiting for the answer.
+void Bound(HINTERNET handle, DWORD milliseconds) {
+    const auto ms = static_cast<int>(milliseconds);
+    ::WinHttpSetTimeouts(handle, ms, ms, ms, ms);
+}
+
+std::wstring Widen(const std::string& text) {
+    const int size = ::MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
+    if (size <= 0)
+        return {};
+    std::wstring wide(static_cast<std::size_t>(size), L'\0');
+    ::MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, wide.data(), size);
+    wide.resize(static_cast<std::size_t>(size - 1));
+    return wide;
+}
+
+std::string Narrow(const std::wstring& wide) {
+    const int size =
+        ::WideCharToMultiByte(CP_ACP, 0, wide.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    if (size <= 1)
+        return {};
+    std::string text(static_cast<std::size_t>(size), '\0');
+    ::WideCharToMultiByte(CP_ACP, 0, wide.c_str(), -1, text.data(), size, nullptr, nullptr);
+    text.resize(static_cast<std::size_t>(size - 1));
+    return text;
+}
+
+// A header of the answer as it came; empty when it has none.
+std::string Header(HINTERNET request, DWORD which) {
+    DWORD size = 0;
+    ::WinHttpQueryHeaders(request, which, WINHTTP_HEADER_NAME_BY_INDEX, WINHTTP_NO_OUTPUT_BUFFER,
+                          &size, WINHTTP_NO_HEADER_INDEX);
+    if (::GetLastError() != ERROR_INSUFFICIENT_BUFFER || size == 0)
+        return {};
+    std::wstring text(size / sizeof(wchar_t) + 1, L'\0');
+    if (!::WinHttpQueryHeaders(request, which, WINHTTP_HEADER_NAME_BY_INDEX, text.data(), &size,
+                               WINHTTP_NO_HEADER_INDEX))
+        return {};
+    text.resize(size / sizeof(wchar_t));
+    return Narrow(text);
+}
+
+// A proxy never stands between this machine and itself.
+bool IsLoopback(const std::string& host) {
+    return host == "localhost" || host.starts_with("127.") || host == "::1";
+}
+
+// Where Windows has no automatic proxy: the proxy that automatic detection finds for the
+// address, as WinHTTP's autoproxy pages advise (first without signing in, so that the script is
+// kept for the session; signing in only when the script's server asks for it). Nothing when
+// none is found: WinHTTP's default, the machine's static configuration, stays.
+struct FoundProxy {
+    std::wstring proxy, bypass;
+};
+
+std::optional<FoundProxy> DiscoverProxy(HINTERNET session, const PageAddress& address) {
+    const std::wstring url = Widen((address.secure ? "https://" : "http://") + address.host + ":" +
+                                   std::to_string(address.port) + address.object);
+    WINHTTP_AUTOPROXY_OPTIONS options{};
+    options.dwFlags = WINHTTP_AUTOPROXY_AUTO_DETECT;
+    options.dwAutoDetectFlags = WINHTTP_AUTO_DETECT_TYPE_DHCP | WINHTTP_AUTO_DETECT_TYPE_DNS_A;
+    WINHTTP_PROXY_INFO info{};
+    bool found = ::WinHttpGetProxyForUrl(session, url.c_str(), &options, &info) != FALSE;
+    if (!found && ::GetLastError() == ERROR_WINHTTP_LOGIN_FAILURE) {
+        options.fAutoLogonIfChallenged = TRUE;
+        found = ::WinHttpGetProxyForUrl(session, url.c_str(), &options, &info) != FALSE;
+    }
+    if (!found)
+        return std::nullopt;
+    FoundProxy proxy;
+    if (info.lpszProxy) {
+        proxy.proxy = info.lpszProxy;
+        ::GlobalFree(info.lpszProxy);
+    }
+    if (info.lpszProxyBypass) {
+        proxy.bypass = info.lpszProxyBypass;
+        ::GlobalFree(info.lpszProxyBypass);
+    }
+    if (info.dwAccessType != WINHTTP_ACCESS_TYPE_NAMED_PROXY || proxy.proxy.empty())
+        return std::nullopt;
+    return proxy;
+}
+
+}  // namespace
+
+struct PageConnection {
+    Internet session;  // closed after the server's handle: members go in reverse order
+    Internet server;
+    std::wstring object;
+    DWORD flags = 0;
+    std::optional<FoundProxy> proxy;  // for every request, where it was looked up
+};
+
+void PageConnectionCloser::operator()(PageConnection* connection) const {
+    delete connection;
+}
+
+PageConnectionPtr ConnectToPage(const PageAddress& address, std::uint64_t deadline) {
+    const DWORD left = Left(deadline);
+    if (left == 0)
+        return nullptr;
+    PageConnectionPtr c(new PageConnection);
+    const std::wstring agent = Widen(kPageAgent);
+    c->session.reset(::WinHttpOpen(agent.c_str(), kAutomaticProxy, WINHTTP_NO_PROXY_NAME,
+                                   WINHTTP_NO_PROXY_BYPASS, 0));
+    if (!c->session) {  // before Windows 8.1
+        c->session.reset(::WinHttpOpen(agent.c_str(), WINHTTP_ACCESS_TYPE_DEFAULT_PROXY,
+                                       WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, 0));
+        if (!c->session)
+            return nullptr;
+        if (!IsLoopback(address.host)) {
+            Bound(c->session.get(), left);
+            c->proxy = DiscoverProxy(c->session.get(), address);
+        }
+    }
+    c->server.reset(
+        ::WinHttpConnect(c->session.get(), Widen(address.host).c_str(), address.port, 0));
+    if (!c->server)
+        return nullptr;
+    c->object = Widen(address.object);
+    // From the server itself: "Pragma: no-cache" and "Cache-Control: no-cache" on the way, and a
+    // proxy's copy is not taken.
+    c->flags = WINHTTP_FLAG_REFRESH | (address.secure ? WINHTTP_FLAG_SECURE : 0);
+    return c;
+}
+
+std::optional<PageAnswer> RequestPage(PageConnection& connection, std::int64_t at,
+                                      std::uint64_t deadline) {
+    const Internet request(::WinHttpOpenRequest(connection.server.get(), L"GET",
+                                                connection.object.c_str(), nullptr,
+                                                WINHTTP_NO_REFERER, WINHTTP_DEFAULT_ACCEPT_TYPES,
+                                                connection.flags));
+    if (!request)
+        return std::nullopt;
+    if (connection.proxy) {
+        WINHTTP_PROXY_INFO info{WINHTTP_ACCESS_TYPE_NAMED_PROXY, connection.proxy->proxy.data(),
+                                connection.proxy->bypass.empty() ? nullptr
+                                                                 : connection.proxy->bypass.data()};
+        ::WinHttpSetOption(request.get(), WINHTTP_OPTION_PROXY, &info, sizeof info);
+    }
+    WaitUntil(at);
+    const DWORD left = Left(deadline);
+    if (left == 0)
+        return std::nullopt;
+    Bound(request.get(), left);
+    PageAnswer answer;
+    answer.sent = PreciseSystemTime();
+    if (!::WinHttpSendRequest(request.get(), WINHTTP_NO_ADDITIONAL_HEADERS, 0,
+                              WINHTTP_NO_REQUEST_DATA, 0, 0, 0) ||
+        !::WinHttpReceiveResponse(request.get(), nullptr))
+        return std::nullopt;
+    answer.age = Header(request.get(), WINHTTP_QUERY_AGE);
+    answer.date = Header(request.get(), WINHTTP_QUERY_DATE);
+    char buffer[kPageChunk];
+    while (answer.body.size() < kPageMostBytes) {
+        const DWORD rest = Left(deadline);
+        if (rest == 0) {
+            answer.complete = false;
+            break;
+        }
+        Bound(request.get(), rest);
+        // Only what has come, so that a server that drips its body is held to the deadline
+        // between reads; the last read before the bound only what still fits.
+        DWORD available = 0;
+        if (!::WinHttpQueryDataAvailable(request.get(), &available)) {
+            answer.complete = false;
+            break;
+        }
+        if (available == 0)
+            break;  // the end of the body
+        const auto wanted = static_cast<DWORD>(std::min<std::size_t>(
+            {available, kPageChunk, kPageMostBytes - answer.body.size()}));
+        DWORD read = 0;
+        if (!::WinHttpReadData(request.get(), buffer, wanted, &read)) {
+            answer.complete = false;
+            break;
+        }
+        if (read == 0)
+            break;
+        answer.body.append(buffer, std::min(read, wanted));
+    }
+    answer.arrived = PreciseSystemTime();
+    return answer;
+}
+
+}  // namespace platform
