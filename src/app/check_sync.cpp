@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <exception>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -73,37 +74,42 @@ void Report(const SyncResult& result) {
     }
 }
 
-// The time service sets the clock when it answers: a program without the right to set it
-// would only be refused. Without the service the program sets the clock itself.
-SyncResult SetClock(const std::string& address, std::int16_t offsetMinutes) {
-    if (const std::optional<SyncResult> result = SynchronizeThroughService(offsetMinutes))
-        return *result;
-    return SetFromTimePage(MeasureTimePage, address, offsetMinutes, download::kDeadlineMs);
+// One step of a run on a worker, while the window goes on answering: its result, or nothing when
+// the window gave up on it. The step's own bound plus the grace is the window's limit: where the
+// libraries keep their time-outs the worker has ended by then; where they do not (Wine's, or a
+// server that drips its headers), it is left to end alone.
+template <typename Step>
+auto OnWorker(Step step, std::uint32_t boundMs) -> std::optional<decltype(step())> {
+    auto result = std::make_shared<decltype(step())>();
+    if (!platform::RunWhileDoingEvents([=] { *result = step(); }, boundMs + download::kGraceMs))
+        return std::nullopt;
+    return *result;
 }
 
-// How long the window waits for a run's worker: its download, or the time service's patience and
-// then the program's own measure, each within its deadline. Where the libraries keep their
-// time-outs the worker has ended by then; where they do not (Wine's), it is given up on.
-constexpr std::uint32_t kCheckLimitMs = download::kDeadlineMs + download::kGraceMs;
-constexpr std::uint32_t kSetLimitMs = platform::kTimeServicePatienceMs + kCheckLimitMs;
-
-// The download and the call to the service, which may each take many seconds, are made on one
-// worker while the window goes on answering; what the worker needs is read here, before it
-// starts, and only this thread writes the status line.
+// The download, the call to the service and the measure, which may each take many seconds, are
+// made on workers while the window goes on answering; what they need is read here, before they
+// start, and only this thread writes the status line. The time service sets the clock when it
+// answers: a program without the right to set it would only be refused. Without the service the
+// program sets the clock itself.
 SyncResult Fetch(bool bCheckOnly) {
     Status(kGettingTime);
     platform::DoEvents();  // paint the text before the wait
     const std::string address = TimePageAddress();
     const std::int16_t offset = OffsetMinutes;
-    auto result = std::make_shared<SyncResult>();
-    const bool done = platform::RunWhileDoingEvents(
-        [=] {
-            *result = bCheckOnly
-                          ? CompareWithTimePage(GetUrlText, address, offset, download::kDeadlineMs)
-                          : SetClock(address, offset);
-        },
-        bCheckOnly ? kCheckLimitMs : kSetLimitMs);
-    return done ? *result : SyncResult{};
+    constexpr std::uint32_t kDeadline = download::kDeadlineMs;
+    if (bCheckOnly)
+        return OnWorker([=] { return CompareWithTimePage(GetUrlText, address, offset, kDeadline); },
+                        kDeadline)
+            .value_or(SyncResult{});
+    const auto served = OnWorker([=] { return SynchronizeThroughService(offset); },
+                                 platform::kTimeServicePatienceMs);
+    if (!served)
+        return {};  // given up on: it may yet have the service set the clock
+    if (*served)
+        return **served;
+    return OnWorker([=] { return SetFromTimePage(MeasureTimePage, address, offset, kDeadline); },
+                    kDeadline)
+        .value_or(SyncResult{});
 }
 
 bool Inaccurate(const SyncResult& result) {

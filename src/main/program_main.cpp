@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include "app/start_program.h"
+#include "platform/process.h"
 #include "platform/window.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
@@ -10,5 +11,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     // Not after a crash or a hang, and not after a reboot, where the Run entry decides.
     ::RegisterApplicationRestart(L"", RESTART_NO_CRASH | RESTART_NO_HANG | RESTART_NO_REBOOT);
     chronalign::StartProgram();
-    return platform::RunMessageLoop();
+    platform::RunMessageLoop();
+    // As every end of the program: no library detached under a worker that may be inside it.
+    platform::ExitProcessNow();
 }

@@ -7,22 +7,6 @@ namespace {
 
 using platform::Control;
 
-constexpr UINT kRightButtonUp = 517;
-
-// Leaves through the icon's menu with OK, as the user does; true when the program ended.
-bool ExitThroughTheMenu(const Program& program, HWND window) {
-    PostIconMessage(window, kRightButtonUp);
-    HWND menu = WaitForMenu(program.Id(), kUiTimeout);
-    if (menu == nullptr)
-        return false;
-    ChooseMenuKey(menu, 'e');
-    HWND box = WaitForMessageBox(program.Id(), kUiTimeout);
-    if (box == nullptr)
-        return false;
-    PressButton(box, IDOK);
-    return program.WaitForExit(kUiTimeout);
-}
-
 TEST_F(ProgramTest, WhatTheUserChangedIsSavedAndTheNextRunLoadsIt) {
     {
         Program program;
@@ -39,7 +23,7 @@ TEST_F(ProgramTest, WhatTheUserChangedIsSavedAndTheNextRunLoadsIt) {
         ASSERT_TRUE(WaitForHidden(window));
         // Ticking a box and typing do not save by themselves; leaving must not lose them.
         EXPECT_EQ(ReadSetting("Auto"), std::nullopt);
-        ASSERT_TRUE(ExitThroughTheMenu(program, window));
+        ASSERT_TRUE(ExitThroughTheMenu(program, window, kUiTimeout));
     }
     EXPECT_EQ(ReadSetting("Interval"), "45");
     EXPECT_EQ(ReadSetting("Auto"), "1");

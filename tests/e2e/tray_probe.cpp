@@ -16,6 +16,7 @@ constexpr const char* kDialogClass = "#32770";
 constexpr const char* kBoxTitle = chronalign::identity::kTitle;
 constexpr int kMessageBoxTextId = 0xFFFF;  // the static control that holds the box's text
 constexpr UINT kIconId = 1;
+constexpr UINT kRightButtonUp = 517;
 
 }  // namespace
 
@@ -66,6 +67,24 @@ std::string MessageBoxText(HWND box) {
 void PressButton(HWND box, int buttonId) {
     ::PostMessageA(box, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED),
                    reinterpret_cast<LPARAM>(::GetDlgItem(box, buttonId)));
+}
+
+HWND AskToExit(DWORD processId, HWND mainWindow, std::chrono::milliseconds timeout) {
+    PostIconMessage(mainWindow, kRightButtonUp);
+    HWND menu = WaitForMenu(processId, timeout);
+    if (menu == nullptr)
+        return nullptr;
+    ChooseMenuKey(menu, 'e');
+    return WaitForMessageBox(processId, timeout);
+}
+
+bool ExitThroughTheMenu(const Program& program, HWND mainWindow,
+                        std::chrono::milliseconds timeout) {
+    HWND box = AskToExit(program.Id(), mainWindow, timeout);
+    if (box == nullptr)
+        return false;
+    PressButton(box, IDOK);
+    return program.WaitForExit(timeout);
 }
 
 }  // namespace e2e

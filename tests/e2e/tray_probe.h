@@ -32,4 +32,13 @@ std::string MessageBoxText(HWND box);
 // Presses the box's button (IDOK or IDCANCEL) as a click on it does.
 void PressButton(HWND box, int buttonId);
 
+// Opens the icon's menu with a right click, chooses Exit, and returns the confirmation box;
+// nullptr when the menu or the box did not come up within the time each.
+HWND AskToExit(DWORD processId, HWND mainWindow, std::chrono::milliseconds timeout);
+
+class Program;
+// Leaves through the icon's menu with OK, as the user does; true when the program ended.
+bool ExitThroughTheMenu(const Program& program, HWND mainWindow,
+                        std::chrono::milliseconds timeout);
+
 }  // namespace e2e

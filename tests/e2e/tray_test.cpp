@@ -67,18 +67,6 @@ TEST_F(ProgramTest, TheDriverOpensTheWindowThatAutorunKeepsBehindItsIcon) {
     EXPECT_EQ(exitCode, 0u) << "the driver did not read \"Local time is ok\"";
 }
 
-// Opens the icon's menu, chooses Exit and returns the confirmation box (or nullptr).
-HWND AskToExit(const Program& program, HWND window) {
-    PostIconMessage(window, kRightButtonUp);
-    HWND menu = WaitForMenu(program.Id(), kUiTimeout);
-    EXPECT_NE(menu, nullptr) << "no pop-up menu";
-    if (menu == nullptr)
-        return nullptr;
-    ChooseMenuKey(menu, 'e');
-    HWND box = WaitForMessageBox(program.Id(), kUiTimeout);
-    EXPECT_NE(box, nullptr) << "no confirmation box";
-    return box;
-}
 
 TEST_F(ProgramTest, ExitFromTheIconsMenuAsksFirstAndEndsTheProgram) {
     Program program;
@@ -87,14 +75,14 @@ TEST_F(ProgramTest, ExitFromTheIconsMenuAsksFirstAndEndsTheProgram) {
     Minimise(window);
     ASSERT_TRUE(WaitForHidden(window));
 
-    HWND box = AskToExit(program, window);
+    HWND box = AskToExit(program.Id(), window, kUiTimeout);
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(MessageBoxText(box), "Do you really want to close this application?");
     PressButton(box, IDCANCEL);
     EXPECT_TRUE(WaitUntil([&] { return !MessageBoxOpen(program.Id()); }, kUiTimeout));
 
     // Asked again, the program answers: Cancel has left it running, with its icon.
-    box = AskToExit(program, window);
+    box = AskToExit(program.Id(), window, kUiTimeout);
     ASSERT_NE(box, nullptr);
     EXPECT_TRUE(IconPresent(window));
     PressButton(box, IDOK);

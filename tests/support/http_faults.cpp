@@ -80,14 +80,14 @@ std::vector<FaultCase> FaultCases() {
              r.silent = true;
              return r;
          },
-         0},
+         0, true},
         {"stalled after 2048 body bytes", false,
          [](R, O) {
              HttpReply r = Ok(LateTimePage());
              r.stallAfter = HeaderLength(r) + 2048;
              return r;
          },
-         {}, false},
+         {}},
         {"reset in the middle of the body", false,
          [](R, O) {
              HttpReply r = Ok(LateTimePage());
@@ -99,6 +99,15 @@ std::vector<FaultCase> FaultCases() {
          [](R, O) {
              HttpReply r = Ok(TimePageNow());
              r.byteInterval = 1s;
+             return r;
+         }},
+        // Each read gets its byte in time: no time-out of the library's ends the call, only the
+        // waiting side's limit.
+        {"headers one byte a second", false,
+         [](R, O) {
+             HttpReply r = Ok(TimePageNow());
+             r.byteInterval = 1s;
+             r.dripHeaders = true;
              return r;
          }},
         {"a body of 10 MB", true, [](R, O) { return Ok(TimePageNow() + Filler(10 << 20)); },
@@ -131,7 +140,8 @@ std::vector<FaultCase> FaultCases() {
              HttpReply r = Ok(TimePageNow());
              r.bytes.insert(r.bytes.find("\r\n") + 2, "Age: 5\r\n");
              return r;
-         }},
+         },
+         {}, true},
         {"\" UTC\" across a 1024-byte read boundary", true,
          [](R, O) {
              // The time's last digit is byte 1021, so " U" ends the first read and "TC" begins
@@ -148,11 +158,13 @@ std::vector<FaultCase> FaultCases() {
                                                      : "Service Unavailable";
             cases.push_back({"status " + std::to_string(code) + (withTime ? " with" : " without") +
                                  " a valid time",
-                             withTime, [=](R, O) {
+                             withTime,
+                             [=](R, O) {
                                  const std::string page = "<html><body><h1>" + reason + "</h1>" +
                                                           Filler(200) + "</body></html>";
                                  return Status(code, reason, withTime ? TimePageNow() : page);
-                             }});
+                             },
+                             {}, code == 404});
         }
     return cases;
 }

@@ -210,7 +210,7 @@ bool HttpServer::State::Send(Socket connection, const std::string& bytes, std::s
 
 // The headers, then one body byte per interval until the body is sent or the peer gives up.
 bool HttpServer::State::Trickle(Socket connection, const HttpReply& reply) const {
-    const std::size_t headers = reply.bytes.find("\r\n\r\n") + 4;
+    const std::size_t headers = reply.dripHeaders ? 0 : reply.bytes.find("\r\n\r\n") + 4;
     if (!Send(connection, reply.bytes, std::min(headers, reply.bytes.size())))
         return false;
     for (std::size_t at = headers; at < reply.bytes.size(); ++at) {

@@ -26,6 +26,7 @@ struct HttpReply {
     bool silent = false;           // accept, read the request, and say nothing at all
     // Send the headers at once, then the body one byte at a time, this far apart.
     std::chrono::milliseconds byteInterval{0};
+    bool dripHeaders = false;  // with byteInterval: the status line and headers too
 };
 
 // 200 with Content-Length and "Connection: close".

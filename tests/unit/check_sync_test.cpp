@@ -327,10 +327,11 @@ TEST_F(CheckSyncTest, TheTimePageAddressComesFromTheStoreWhenSet) {
     fake::Serve(PageOffBy(0));
     CheckOrSynchronize(false, false);
     EXPECT_EQ(fake::Internet().urls.back(), "https://127.0.0.1:8443/own/time");
-    // The window waits for a run no longer than its download's deadline allows, or for a set
-    // the time service's patience and then the program's own measure.
+    // The window waits for each step no longer than its bound allows: the download's deadline,
+    // the time service's patience, the program's own measure's deadline.
     EXPECT_EQ(fake::LogOf("RunWhileDoingEvents"),
-              (Texts{"RunWhileDoingEvents 20500", "RunWhileDoingEvents 50500"}));
+              (Texts{"RunWhileDoingEvents 20500", "RunWhileDoingEvents 30500",
+                     "RunWhileDoingEvents 20500"}));
     EXPECT_TRUE(fake::LogOf("RegSetValueExA").empty());  // never written by the program
 }
 
