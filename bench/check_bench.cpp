@@ -67,8 +67,8 @@ int main(int argc, char** argv) {
     e2e::WriteSetting("TimePage", url);
     const e2e::Program program;
     HWND window = program.WaitForMainWindow(std::chrono::seconds(20));
-    if (window == nullptr || !e2e::WaitUntil([&] { return e2e::StartUpOver(window); },
-                                             std::chrono::seconds(20))) {
+    if (window == nullptr ||
+        !e2e::WaitUntil([&] { return e2e::StartUpOver(window); }, std::chrono::seconds(20))) {
         std::printf("The program did not start.\n");
         return 1;
     }

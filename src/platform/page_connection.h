@@ -45,7 +45,7 @@ struct PageAnswer {
     std::int64_t arrived = 0;  // PreciseSystemTime() once its body had arrived
     std::string age;           // its Age header as it came; empty when none
     std::string date;          // its Date header as it came; empty when none
-    std::string body;                  // at most kPageMostBytes
+    std::string body;          // at most kPageMostBytes
 };
 
 // A connection, as each definition keeps it.

@@ -27,8 +27,8 @@ bool OffsetWithinOneDay(const PageTime& page, std::int16_t offsetMinutes) {
 
 // The clock's lead in milliseconds, the short way round, to the nearest second.
 std::int32_t LeadInSeconds(const platform::SystemTime& clock, std::int32_t serverMs) {
-    std::int32_t lead = (SecondsOfDay(clock) * 1000 + clock.wMilliseconds - serverMs) %
-                        kMillisecondsPerDay;
+    std::int32_t lead =
+        (SecondsOfDay(clock) * 1000 + clock.wMilliseconds - serverMs) % kMillisecondsPerDay;
     if (lead > kMillisecondsPerDay / 2)
         lead -= kMillisecondsPerDay;
     if (lead <= -kMillisecondsPerDay / 2)

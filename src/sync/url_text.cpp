@@ -28,8 +28,8 @@ std::string GetUrlText(const std::string& url, std::uint32_t deadlineMs) {
     const Session session = Connect(url, deadlineMs);
     if (!session.connection)
         return {};
-    const std::optional<platform::PageAnswer> answer = platform::RequestPage(
-        *session.connection, platform::PreciseSystemTime(), session.deadline);
+    const std::optional<platform::PageAnswer> answer =
+        platform::RequestPage(*session.connection, platform::PreciseSystemTime(), session.deadline);
     if (!answer || CameFromCache(*answer))
         return {};
     return answer->body;

@@ -13,8 +13,8 @@
 
 #include "http_server.h"
 #include "program_test.h"
-#include "tray_probe.h"
 #include "sync/download_limits.h"
+#include "tray_probe.h"
 #include "wine_path.h"
 
 namespace e2e {
@@ -51,8 +51,8 @@ int TaskCount() {
         std::string name;
         std::getline(std::ifstream(entry.path() / "cmdline", std::ios::binary), name, '\0');
         if (_stricmp(name.c_str(), exe.c_str()) == 0)
-            return static_cast<int>(std::distance(
-                std::filesystem::directory_iterator(entry.path() / "task"), {}));
+            return static_cast<int>(
+                std::distance(std::filesystem::directory_iterator(entry.path() / "task"), {}));
     }
     return -1;
 }
@@ -78,8 +78,8 @@ struct NeighbourIcon {
     NOTIFYICONDATAA data{};
     NeighbourIcon() {
         data.cbSize = sizeof data;
-        data.hWnd = ::CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr,
-                                      nullptr);
+        data.hWnd =
+            ::CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
         data.uID = 7;
         data.uFlags = NIF_ICON;
         data.hIcon = ::LoadIcon(nullptr, IDI_APPLICATION);
@@ -106,7 +106,8 @@ void ResponsiveTest::SessionEndsInTheMiddle(const HttpServer& server) {
     ASSERT_TRUE(SetTextOf(ControlOf(window, Control::txtInterval), "7"));
     Click(ControlOf(window, Control::cmdSynchronize));
     ASSERT_TRUE(WaitUntil([&] { return !server.Requests().empty(); }, kUiTimeout));
-    const long long worst = WorstAnswer(window, [] { return false; }, 3s);
+    const long long worst = WorstAnswer(
+        window, [] { return false; }, 3s);
     EXPECT_GE(worst, 0) << "the window stopped answering";
 
     const auto start = Clock::now();

@@ -38,7 +38,6 @@ HWND AskToExit(DWORD processId, HWND mainWindow, std::chrono::milliseconds timeo
 
 class Program;
 // Leaves through the icon's menu with OK, as the user does; true when the program ended.
-bool ExitThroughTheMenu(const Program& program, HWND mainWindow,
-                        std::chrono::milliseconds timeout);
+bool ExitThroughTheMenu(const Program& program, HWND mainWindow, std::chrono::milliseconds timeout);
 
 }  // namespace e2e

@@ -26,7 +26,8 @@ std::string ClockPage(bool milliseconds = true) {
                   t.wSecond);
     std::string text = page;
     if (milliseconds)
-        text += " msec=" + std::to_string(ms / 1000) + "." + std::to_string(1000 + ms % 1000).substr(1);
+        text +=
+            " msec=" + std::to_string(ms / 1000) + "." + std::to_string(1000 + ms % 1000).substr(1);
     return text;
 }
 
@@ -93,10 +94,10 @@ TEST_F(UrlTextTest, AMeasureKeepsWhatCameBeforeAFailingOrCachedAnswer) {
     EXPECT_TRUE(MeasureTimePage(kUrl, kDeadline).unusable);
 
     const fake::Download failing[] = {
-        {.body = std::nullopt},                      // no answer
-        {.body = ClockPage(), .broken = true},       // a body that broke off
-        {.body = ClockPage(), .age = "3"},           // a cache's copy
-        {.body = ClockPage(), .takesMs = 60'000},    // a server slower than the deadline
+        {.body = std::nullopt},                    // no answer
+        {.body = ClockPage(), .broken = true},     // a body that broke off
+        {.body = ClockPage(), .age = "3"},         // a cache's copy
+        {.body = ClockPage(), .takesMs = 60'000},  // a server slower than the deadline
     };
     for (const fake::Download& second : failing) {
         fake::ResetAll();
@@ -142,8 +143,8 @@ TEST(SplitUrl, TakesHttpAndHttpsAddressesApart) {
         EXPECT_EQ(parts->port, g.port) << g.address;
         EXPECT_EQ(parts->object, g.object) << g.address;
     }
-    for (const char* bad : {"", "ftp://time.example/", "http://", "http://:80/",
-                            "http://h:0/", "http://h:65536/", "http://h:8x/", "time.example"})
+    for (const char* bad : {"", "ftp://time.example/", "http://", "http://:80/", "http://h:0/",
+                            "http://h:65536/", "http://h:8x/", "time.example"})
         EXPECT_FALSE(SplitUrl(bad)) << bad;
 }
 

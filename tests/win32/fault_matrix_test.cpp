@@ -43,8 +43,9 @@ std::vector<Outcome> RunAll(const std::vector<testsupport::FaultCase>& cases, At
             const testsupport::FaultServer server(cases[i]);
             auto outcome = std::make_shared<Outcome>();
             const auto start = Clock::now();
-            platform::RunWithDeadline([attempt, outcome, url = server.Url()] { attempt(url, *outcome); },
-                                      kDeadlineMs + download::kGraceMs);
+            platform::RunWithDeadline(
+                [attempt, outcome, url = server.Url()] { attempt(url, *outcome); },
+                kDeadlineMs + download::kGraceMs);
             outcomes[i] = *outcome;
             outcomes[i].seconds = std::chrono::duration<double>(Clock::now() - start).count();
         });
@@ -68,17 +69,21 @@ void Expect(const std::vector<testsupport::FaultCase>& cases, const std::vector<
 
 TEST(FaultMatrixWin32Test, EveryFaultEndsWithinTheDeadlineWithWhatWasRead) {
     const auto cases = testsupport::FaultCases();
-    Expect(cases, RunAll(cases, [](const std::string& url, Outcome& o) {
-               const std::string text = GetUrlText(url, kDeadlineMs);
-               o.bytes = text.size();
-               o.holdsTime = ExtractServerTime(text, 0).has_value();
-           }),
+    Expect(cases,
+           RunAll(cases,
+                  [](const std::string& url, Outcome& o) {
+                      const std::string text = GetUrlText(url, kDeadlineMs);
+                      o.bytes = text.size();
+                      o.holdsTime = ExtractServerTime(text, 0).has_value();
+                  }),
            true);
-    Expect(cases, RunAll(cases, [](const std::string& url, Outcome& o) {
-               const Measurement m = MeasureTimePage(url, kDeadlineMs);
-               o.bytes = m.samples.size();
-               o.holdsTime = !m.samples.empty() && !m.unusable;
-           }),
+    Expect(cases,
+           RunAll(cases,
+                  [](const std::string& url, Outcome& o) {
+                      const Measurement m = MeasureTimePage(url, kDeadlineMs);
+                      o.bytes = m.samples.size();
+                      o.holdsTime = !m.samples.empty() && !m.unusable;
+                  }),
            false);
 }
 

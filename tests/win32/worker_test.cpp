@@ -16,7 +16,8 @@ namespace {
 
 TEST(WorkerWin32Test, AWorkGivenUpOnHoldsBackTheNextAndSetsNoClockWhenItEnds) {
     // Shared with the works rather than borrowed from this frame, as for any work given up on.
-    const std::shared_ptr<void> release(::CreateEventA(nullptr, TRUE, FALSE, nullptr), ::CloseHandle);
+    const std::shared_ptr<void> release(::CreateEventA(nullptr, TRUE, FALSE, nullptr),
+                                        ::CloseHandle);
     const std::shared_ptr<void> ended(::CreateEventA(nullptr, TRUE, FALSE, nullptr), ::CloseHandle);
     const auto setLate = std::make_shared<std::atomic<int>>(-1);
     const DWORD start = ::GetTickCount();

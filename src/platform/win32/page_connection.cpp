@@ -7,24 +7,17 @@
 #include <windows.h>
 #include <wininet.h>
 
-#include <algorithm>
 #include <vector>
 
 #include "platform/clock.h"
 #include "platform/win32/handle.h"
+#include "platform/win32/page_body.h"
 
 namespace platform {
 
 namespace {
 
 using Internet = Owned<HINTERNET, ::InternetCloseHandle>;
-
-// What is left of the deadline for one call, at most a step; 0 once it has passed.
-DWORD Left(std::uint64_t deadline) {
-    const std::uint64_t now = TickMilliseconds();
-    return now < deadline ? static_cast<DWORD>(std::min<std::uint64_t>(deadline - now, kPageStepMs))
-                          : 0;
-}
 
 void SetNumber(HINTERNET handle, DWORD option, DWORD value) {
     ::InternetSetOptionA(handle, option, &value, sizeof value);
@@ -64,7 +57,7 @@ void PageConnectionCloser::operator()(PageConnection* connection) const {
 }
 
 PageConnectionPtr ConnectToPage(const PageAddress& address, std::uint64_t deadline) {
-    if (Left(deadline) == 0)
+    if (win32::TimeLeft(deadline) == 0)
         return nullptr;
     PageConnectionPtr c(new PageConnection);
     c->session.reset(
@@ -88,12 +81,12 @@ PageConnectionPtr ConnectToPage(const PageAddress& address, std::uint64_t deadli
 std::optional<PageAnswer> RequestPage(PageConnection& connection, std::int64_t at,
                                       std::uint64_t deadline) {
     const Internet request(::HttpOpenRequestA(connection.server.get(), "GET",
-                                              connection.object.c_str(), nullptr, nullptr,
-                                              nullptr, connection.flags, 0));
+                                              connection.object.c_str(), nullptr, nullptr, nullptr,
+                                              connection.flags, 0));
     if (!request)
         return std::nullopt;
     WaitUntil(at);
-    const DWORD left = Left(deadline);
+    const DWORD left = win32::TimeLeft(deadline);
     if (left == 0)
         return std::nullopt;
     Bound(request.get(), left);
@@ -103,36 +96,15 @@ std::optional<PageAnswer> RequestPage(PageConnection& connection, std::int64_t a
         return std::nullopt;
     answer.age = Header(request.get(), HTTP_QUERY_AGE);
     answer.date = Header(request.get(), HTTP_QUERY_DATE);
-    char buffer[kPageChunk];
-    while (answer.body.size() < kPageMostBytes) {
-        const DWORD rest = Left(deadline);
-        if (rest == 0) {
-            answer.complete = false;
-            break;
-        }
-        SetNumber(request.get(), INTERNET_OPTION_RECEIVE_TIMEOUT, rest);
-        // A read waits until it has all it asked for: it asks only for what has come, so that a
-        // server that drips its body is held to the deadline between reads. The last read
-        // before the bound asks only for what still fits, so the bound is exact.
-        DWORD available = 0;
-        if (!::InternetQueryDataAvailable(request.get(), &available, 0, 0)) {
-            answer.complete = false;
-            break;
-        }
-        if (available == 0)
-            break;  // the end of the body
-        const auto wanted = static_cast<DWORD>(std::min<std::size_t>(
-            {available, kPageChunk, kPageMostBytes - answer.body.size()}));
-        DWORD read = 0;
-        if (!::InternetReadFile(request.get(), buffer, wanted, &read)) {
-            answer.complete = false;
-            break;
-        }
-        if (read == 0)
-            break;
-        answer.body.append(buffer, std::min(read, wanted));
-    }
-    answer.arrived = PreciseSystemTime();
+    win32::ReadBody(
+        answer, deadline,
+        [&](DWORD ms) { SetNumber(request.get(), INTERNET_OPTION_RECEIVE_TIMEOUT, ms); },
+        [&](DWORD* come) {
+            return ::InternetQueryDataAvailable(request.get(), come, 0, 0) != FALSE;
+        },
+        [&](char* buffer, DWORD wanted, DWORD* got) {
+            return ::InternetReadFile(request.get(), buffer, wanted, got) != FALSE;
+        });
     return answer;
 }
 

@@ -5,11 +5,9 @@
 #include <windows.h>
 #include <winhttp.h>
 
-#include <algorithm>
-#include <vector>
-
 #include "platform/clock.h"
 #include "platform/win32/handle.h"
+#include "platform/win32/page_body.h"
 
 namespace platform {
 
@@ -20,12 +18,6 @@ using Internet = Owned<HINTERNET, ::WinHttpCloseHandle>;
 // Windows 8.1 and later find the proxy themselves, every way Windows configures one, and keep
 // what they found (WINHTTP_ACCESS_TYPE_AUTOMATIC_PROXY, which older headers lack).
 constexpr DWORD kAutomaticProxy = 4;
-
-DWORD Left(std::uint64_t deadline) {
-    const std::uint64_t now = TickMilliseconds();
-    return now < deadline ? static_cast<DWORD>(std::min<std::uint64_t>(deadline - now, kPageStepMs))
-                          : 0;
-}
 
 // Bounds the handle's next calls: resolving, connecting, sending and waiting for the answer.
 void Bound(HINTERNET handle, DWORD milliseconds) {
@@ -125,7 +117,7 @@ void PageConnectionCloser::operator()(PageConnection* connection) const {
 }
 
 PageConnectionPtr ConnectToPage(const PageAddress& address, std::uint64_t deadline) {
-    const DWORD left = Left(deadline);
+    const DWORD left = win32::TimeLeft(deadline);
     if (left == 0)
         return nullptr;
     PageConnectionPtr c(new PageConnection);
@@ -155,20 +147,19 @@ PageConnectionPtr ConnectToPage(const PageAddress& address, std::uint64_t deadli
 
 std::optional<PageAnswer> RequestPage(PageConnection& connection, std::int64_t at,
                                       std::uint64_t deadline) {
-    const Internet request(::WinHttpOpenRequest(connection.server.get(), L"GET",
-                                                connection.object.c_str(), nullptr,
-                                                WINHTTP_NO_REFERER, WINHTTP_DEFAULT_ACCEPT_TYPES,
-                                                connection.flags));
+    const Internet request(
+        ::WinHttpOpenRequest(connection.server.get(), L"GET", connection.object.c_str(), nullptr,
+                             WINHTTP_NO_REFERER, WINHTTP_DEFAULT_ACCEPT_TYPES, connection.flags));
     if (!request)
         return std::nullopt;
     if (connection.proxy) {
-        WINHTTP_PROXY_INFO info{WINHTTP_ACCESS_TYPE_NAMED_PROXY, connection.proxy->proxy.data(),
-                                connection.proxy->bypass.empty() ? nullptr
-                                                                 : connection.proxy->bypass.data()};
+        WINHTTP_PROXY_INFO info{
+            WINHTTP_ACCESS_TYPE_NAMED_PROXY, connection.proxy->proxy.data(),
+            connection.proxy->bypass.empty() ? nullptr : connection.proxy->bypass.data()};
         ::WinHttpSetOption(request.get(), WINHTTP_OPTION_PROXY, &info, sizeof info);
     }
     WaitUntil(at);
-    const DWORD left = Left(deadline);
+    const DWORD left = win32::TimeLeft(deadline);
     if (left == 0)
         return std::nullopt;
     Bound(request.get(), left);
@@ -180,35 +171,12 @@ std::optional<PageAnswer> RequestPage(PageConnection& connection, std::int64_t a
         return std::nullopt;
     answer.age = Header(request.get(), WINHTTP_QUERY_AGE);
     answer.date = Header(request.get(), WINHTTP_QUERY_DATE);
-    char buffer[kPageChunk];
-    while (answer.body.size() < kPageMostBytes) {
-        const DWORD rest = Left(deadline);
-        if (rest == 0) {
-            answer.complete = false;
-            break;
-        }
-        Bound(request.get(), rest);
-        // Only what has come, so that a server that drips its body is held to the deadline
-        // between reads; the last read before the bound only what still fits.
-        DWORD available = 0;
-        if (!::WinHttpQueryDataAvailable(request.get(), &available)) {
-            answer.complete = false;
-            break;
-        }
-        if (available == 0)
-            break;  // the end of the body
-        const auto wanted = static_cast<DWORD>(std::min<std::size_t>(
-            {available, kPageChunk, kPageMostBytes - answer.body.size()}));
-        DWORD read = 0;
-        if (!::WinHttpReadData(request.get(), buffer, wanted, &read)) {
-            answer.complete = false;
-            break;
-        }
-        if (read == 0)
-            break;
-        answer.body.append(buffer, std::min(read, wanted));
-    }
-    answer.arrived = PreciseSystemTime();
+    win32::ReadBody(
+        answer, deadline, [&](DWORD ms) { Bound(request.get(), ms); },
+        [&](DWORD* come) { return ::WinHttpQueryDataAvailable(request.get(), come) != FALSE; },
+        [&](char* buffer, DWORD wanted, DWORD* got) {
+            return ::WinHttpReadData(request.get(), buffer, wanted, got) != FALSE;
+        });
     return answer;
 }
 

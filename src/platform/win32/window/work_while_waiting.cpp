@@ -21,9 +21,9 @@ Waited WaitDoingEvents(HANDLE handle, DWORD milliseconds) {
         const DWORD left = now < end ? static_cast<DWORD>(end - now) : 0;
         // Inside a menu's or a message box's own loop only what is sent is taken (DoEvents).
         const bool nested = win32::Ui().modalLoops > 0;
-        const DWORD woken = ::MsgWaitForMultipleObjectsEx(1, &handle, left,
-                                                          nested ? QS_SENDMESSAGE : QS_ALLINPUT,
-                                                          nested ? 0 : MWMO_INPUTAVAILABLE);
+        const DWORD woken =
+            ::MsgWaitForMultipleObjectsEx(1, &handle, left, nested ? QS_SENDMESSAGE : QS_ALLINPUT,
+                                          nested ? 0 : MWMO_INPUTAVAILABLE);
         if (woken == WAIT_OBJECT_0)
             return Waited::Signalled;
         if (woken == WAIT_TIMEOUT)
