@@ -298,6 +298,9 @@ TEST_F(TimeServiceTest, StopsWithinASecondEvenMidDownloadAndStartsAgain) {
     const std::size_t before = page_.Requests().size();
     auto waiting = std::async(std::launch::async, [this] { return AskAfresh(page_); });
     ASSERT_TRUE(WaitUntil([&] { return page_.Requests().size() > before; }, 10s));
+    const platform::Handle process(
+        ::OpenProcess(SYNCHRONIZE, FALSE, testsupport::ServiceProcess()));
+    ASSERT_TRUE(process);
 
     ASSERT_TRUE(testsupport::StartOrStopService(false));
     const auto start = Clock::now();
@@ -305,6 +308,8 @@ TEST_F(TimeServiceTest, StopsWithinASecondEvenMidDownloadAndStartsAgain) {
     EXPECT_LT(Clock::now() - start, 1s);
     EXPECT_FALSE(waiting.get());
     EXPECT_FALSE(RawClient().connected()) << "the stopped service still holds its pipe";
+    // Its process is gone too, a thread inside the download or not.
+    EXPECT_EQ(::WaitForSingleObject(process.get(), 1000), WAIT_OBJECT_0);
     EXPECT_LT(Clock::now() - start, 2s);
 
     stalled_ = false;

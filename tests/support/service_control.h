@@ -23,6 +23,26 @@ inline DWORD ServiceState() {
     return known ? status.dwCurrentState : 0;
 }
 
+// The process a service runs in, through a handle that may query its status; 0 when none.
+inline DWORD ProcessOf(SC_HANDLE service) {
+    SERVICE_STATUS_PROCESS status{};
+    DWORD size = 0;
+    return ::QueryServiceStatusEx(service, SC_STATUS_PROCESS_INFO, reinterpret_cast<BYTE*>(&status),
+                                  sizeof status, &size)
+               ? status.dwProcessId
+               : 0;
+}
+
+// The time service's process; 0 when it runs in none or is not registered.
+inline DWORD ServiceProcess() {
+    const SC_HANDLE manager = ::OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT);
+    const SC_HANDLE service = ::OpenServiceA(manager, kServiceName, SERVICE_QUERY_STATUS);
+    const DWORD process = service ? ProcessOf(service) : 0;
+    ::CloseServiceHandle(service);
+    ::CloseServiceHandle(manager);
+    return process;
+}
+
 // Asks the service manager to start or to stop the service; true when it took the request.
 inline bool StartOrStopService(bool start) {
     const SC_HANDLE manager = ::OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT);

@@ -53,6 +53,12 @@ BOOL WINAPI DeleteGdiObject(T object) {
 template <typename T>
 using GdiObject = Owned<T, DeleteGdiObject<T>>;
 
+// A registry key; RegCloseKey answers with a status rather than a BOOL.
+inline BOOL WINAPI CloseRegistryKey(HKEY key) {
+    return ::RegCloseKey(key) == ERROR_SUCCESS;
+}
+using RegistryKey = Owned<HKEY, CloseRegistryKey>;
+
 using Icon = Owned<HICON, ::DestroyIcon>;
 using Menu = Owned<HMENU, ::DestroyMenu>;
 

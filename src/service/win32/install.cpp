@@ -53,11 +53,10 @@ std::string ExecutablePath() {
     return std::string(path, length);
 }
 
-// Starts late at boot, restarts after a failure (a stop with an error counts), and holds no
-// right beyond setting the time.
+// What belongs to this file and is brought up to it at every install: its description, the
+// restarts after a failure (a stop with an error counts), and no right beyond setting the time.
 void Configure(SC_HANDLE service) {
     SERVICE_DESCRIPTIONA description{const_cast<char*>(kDescription)};
-    SERVICE_DELAYED_AUTO_START_INFO delayed{TRUE};
     SC_ACTION restart[] = {{SC_ACTION_RESTART, kRestartDelay},
                            {SC_ACTION_RESTART, kRestartDelay},
                            {SC_ACTION_RESTART, kRestartDelay}};
@@ -71,7 +70,6 @@ void Configure(SC_HANDLE service) {
         const char* name;
     } settings[] = {
         {SERVICE_CONFIG_DESCRIPTION, &description, "description"},
-        {SERVICE_CONFIG_DELAYED_AUTO_START_INFO, &delayed, "delayed start"},
         {SERVICE_CONFIG_FAILURE_ACTIONS, &failure, "restart on failure"},
         {SERVICE_CONFIG_FAILURE_ACTIONS_FLAG, &onErrorStop, "restart on an error stop"},
         {SERVICE_CONFIG_REQUIRED_PRIVILEGES_INFO, &required, "required privileges"},
@@ -81,19 +79,27 @@ void Configure(SC_HANDLE service) {
             std::printf("Setting the %s failed: error %lu\n", setting.name, ::GetLastError());
 }
 
+// The start late at boot, which is part of the start type: set when the service is registered
+// and left alone afterwards, like the rest of what an administrator may change.
+void StartDelayed(SC_HANDLE service) {
+    SERVICE_DELAYED_AUTO_START_INFO delayed{TRUE};
+    if (!::ChangeServiceConfig2A(service, SERVICE_CONFIG_DELAYED_AUTO_START_INFO, &delayed))
+        std::printf("Setting the delayed start failed: error %lu\n", ::GetLastError());
+}
+
 // The Application log's source, so the viewer shows the entries' texts (the message table).
 void RegisterEventSource(const std::string& exe) {
-    HKEY key = nullptr;
+    HKEY created = nullptr;
     if (::RegCreateKeyExA(HKEY_LOCAL_MACHINE, EventSourceKey().c_str(), 0, nullptr, 0,
-                          KEY_SET_VALUE, nullptr, &key, nullptr) != ERROR_SUCCESS)
+                          KEY_SET_VALUE, nullptr, &created, nullptr) != ERROR_SUCCESS)
         return;
+    const platform::RegistryKey key(created);
     const DWORD types = EVENTLOG_ERROR_TYPE | EVENTLOG_WARNING_TYPE | EVENTLOG_INFORMATION_TYPE;
-    ::RegSetValueExA(key, "EventMessageFile", 0, REG_EXPAND_SZ,
+    ::RegSetValueExA(key.get(), "EventMessageFile", 0, REG_EXPAND_SZ,
                      reinterpret_cast<const BYTE*>(exe.c_str()),
                      static_cast<DWORD>(exe.size() + 1));
-    ::RegSetValueExA(key, "TypesSupported", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&types),
-                     sizeof types);
-    ::RegCloseKey(key);
+    ::RegSetValueExA(key.get(), "TypesSupported", 0, REG_DWORD,
+                     reinterpret_cast<const BYTE*>(&types), sizeof types);
 }
 
 // The service manager refuses starts while it starts services itself (early after boot).
@@ -118,37 +124,37 @@ bool WaitUntilStopped(SC_HANDLE service) {
     return false;
 }
 
-// The service, created, or brought up to this file and these settings in place when installed
-// before (updated is set then). A service still marked for deletion is waited out.
-SC_HANDLE CreateOrUpdate(SC_HANDLE manager, const std::string& command, bool& updated) {
-    updated = false;
+// The service registered anew, for a delayed automatic start; none, with the error left for
+// GetLastError, when it cannot be (ERROR_SERVICE_EXISTS: installed before). A service still
+// marked for deletion is waited out.
+ServiceHandle Create(SC_HANDLE manager, const std::string& command) {
     for (DWORD waited = 0;; waited += 250) {
-        const SC_HANDLE created =
+        ServiceHandle created(
             ::CreateServiceA(manager, kServiceName, kDisplayName, SERVICE_ALL_ACCESS,
                              SERVICE_WIN32_OWN_PROCESS, SERVICE_AUTO_START, SERVICE_ERROR_NORMAL,
-                             command.c_str(), nullptr, nullptr, nullptr, kAccount, "");
-        if (created)
+                             command.c_str(), nullptr, nullptr, nullptr, kAccount, ""));
+        if (created || ::GetLastError() != ERROR_SERVICE_MARKED_FOR_DELETE ||
+            waited >= kDeletionWait)
             return created;
-        if (::GetLastError() != ERROR_SERVICE_MARKED_FOR_DELETE)
-            break;
         if (waited == 0)
             std::printf("The service is still marked for deletion; waiting for it to go.\n");
-        if (waited >= kDeletionWait)
-            return nullptr;
         ::Sleep(250);
     }
-    if (::GetLastError() != ERROR_SERVICE_EXISTS)
-        return nullptr;
-    const SC_HANDLE existing = ::OpenServiceA(manager, kServiceName, SERVICE_ALL_ACCESS);
-    if (existing && !::ChangeServiceConfigA(existing, SERVICE_WIN32_OWN_PROCESS, SERVICE_AUTO_START,
-                                            SERVICE_ERROR_NORMAL, command.c_str(), nullptr, nullptr,
-                                            nullptr, kAccount, "", kDisplayName)) {
+}
+
+// An installed service brought up to this file in place. What an administrator may have chosen
+// stays as it is: the start type (disabled, manual, automatic, delayed or not), the account and
+// the service's security.
+ServiceHandle Update(SC_HANDLE manager, const std::string& command) {
+    ServiceHandle existing(::OpenServiceA(manager, kServiceName, SERVICE_ALL_ACCESS));
+    if (existing &&
+        !::ChangeServiceConfigA(existing.get(), SERVICE_WIN32_OWN_PROCESS, SERVICE_NO_CHANGE,
+                                SERVICE_ERROR_NORMAL, command.c_str(), nullptr, nullptr, nullptr,
+                                nullptr, nullptr, kDisplayName)) {
         const DWORD error = ::GetLastError();
-        ::CloseServiceHandle(existing);
+        existing.reset();
         ::SetLastError(error);
-        return nullptr;
     }
-    updated = existing != nullptr;
     return existing;
 }
 
@@ -163,26 +169,40 @@ void AllowInteractiveStart(SC_HANDLE service) {
 
 }  // namespace
 
+// What fails here fails the package that runs it, and an upgrade rolls back to the version
+// before: a service that cannot be registered, brought up to this file or started. A service
+// its administrator disabled is none of these: it stays disabled and is not started. What the
+// service manager cannot set beside (Wine refuses some of it) is reported and passed over.
 int InstallService() {
     const ServiceHandle manager(::OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
     if (!manager)
         return Failed("Opening the service manager");
     const std::string exe = ExecutablePath();
     const std::string command = "\"" + exe + "\"";
-    bool updated = false;
-    const ServiceHandle service(CreateOrUpdate(manager.get(), command, updated));
+    ServiceHandle service = Create(manager.get(), command);
+    const bool updated = !service && ::GetLastError() == ERROR_SERVICE_EXISTS;
+    if (updated)
+        service = Update(manager.get(), command);
     if (!service)
-        return Failed("Creating the service");
+        return Failed(updated ? "Updating the service" : "Creating the service");
     Configure(service.get());
-    AllowInteractiveStart(service.get());
+    if (!updated) {
+        StartDelayed(service.get());
+        AllowInteractiveStart(service.get());
+    }
     RegisterEventSource(exe);
     // A running service of an earlier file is stopped, so that the start below runs this one.
     SERVICE_STATUS status{};
     if (updated && ::ControlService(service.get(), SERVICE_CONTROL_STOP, &status) &&
         !WaitUntilStopped(service.get()))
         return Failed("Stopping the earlier service");
-    if (!Start(service.get()))
-        return Failed("Starting the service");
+    if (!Start(service.get())) {
+        if (::GetLastError() != ERROR_SERVICE_DISABLED)
+            return Failed("Starting the service");
+        std::printf("%s is %s; it is disabled, and stays so.\n", kDisplayName,
+                    updated ? "updated" : "installed");
+        return 0;
+    }
     std::printf("%s is %s and started.\n", kDisplayName, updated ? "updated" : "installed");
     return 0;
 }

@@ -297,50 +297,78 @@ TEST_F(InstallerTest, APolicysTimePageWinsForTheProgramAndTheService) {
     ExpectNothingLeft();
 }
 
-// The process the service runs in; 0 when it runs in none.
-DWORD ServiceProcess(SC_HANDLE service) {
-    SERVICE_STATUS_PROCESS status{};
+// The service's start type (SERVICE_AUTO_START, ...); SERVICE_NO_CHANGE when it cannot be read.
+DWORD StartType(SC_HANDLE service) {
+    alignas(QUERY_SERVICE_CONFIGA) BYTE buffer[8192];
+    auto* config = reinterpret_cast<QUERY_SERVICE_CONFIGA*>(buffer);
     DWORD size = 0;
-    return ::QueryServiceStatusEx(service, SC_STATUS_PROCESS_INFO, reinterpret_cast<BYTE*>(&status),
-                                  sizeof status, &size)
-               ? status.dwProcessId
-               : 0;
+    return ::QueryServiceConfigA(service, config, sizeof buffer, &size) ? config->dwStartType
+                                                                        : SERVICE_NO_CHANGE;
 }
 
-TEST_F(InstallerTest, ANewerVersionReplacesAnOlderOneAndNeverTheOtherWayRound) {
+// As an administrator sets it in the Services console or with "sc config".
+bool SetStartType(SC_HANDLE service, DWORD type) {
+    return ::ChangeServiceConfigA(service, SERVICE_NO_CHANGE, type, SERVICE_NO_CHANGE, nullptr,
+                                  nullptr, nullptr, nullptr, nullptr, nullptr, nullptr) != FALSE;
+}
+
+// Windows removes the older version with UPGRADINGPRODUCTCODE set; Wine's installer sets none,
+// and the package passes along what it is given (see Chronalign.wxs).
+long Upgrade(const char* package) {
+    return Msiexec("/i " + Package(package) +
+                   " OLDVERSIONREMOVE=\"ALL UPGRADINGPRODUCTCODE=[ProductCode]\"");
+}
+
+TEST_F(InstallerTest, ANewerVersionReplacesAnOlderOneKeepingTheServicesStartTypeNeverTheOtherWay) {
     ASSERT_EQ(Msiexec("/i " + Package(CHRONALIGN_MSI) + " TIMEPAGE=" + NginxPage()), 0);
     ExpectTimeServiceRunning();
-    // Held open through the upgrade, as the Services console holds it: a service removed under
+    // Held open through the upgrades, as the Services console holds it: a service removed under
     // it would stay "marked for deletion", and no new one of its name could be registered.
     const SC_HANDLE manager = ::OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT);
     const SC_HANDLE held =
-        ::OpenServiceA(manager, chronalign::identity::kServiceName, SERVICE_QUERY_STATUS);
+        ::OpenServiceA(manager, chronalign::identity::kServiceName,
+                       SERVICE_QUERY_STATUS | SERVICE_QUERY_CONFIG | SERVICE_CHANGE_CONFIG);
     ASSERT_NE(held, nullptr);
-    const DWORD oldProcess = ServiceProcess(held);
-    // Windows removes the older version with UPGRADINGPRODUCTCODE set; Wine's installer sets
-    // none, and the package passes along what it is given (see Chronalign.wxs).
-    const long upgraded = Msiexec("/i " + Package(CHRONALIGN_NEXT_MSI) +
-                                  " OLDVERSIONREMOVE=\"ALL UPGRADINGPRODUCTCODE=[ProductCode]\"");
-    // The very service the handle names runs again, in a new process: the new file's.
-    const bool runsAgain =
-        WaitUntil([&] { return ServiceProcess(held) != 0 && ServiceProcess(held) != oldProcess; },
-                  kUiTimeout);
+    EXPECT_EQ(StartType(held), DWORD{SERVICE_AUTO_START});
+    // An administrator has it started on demand only: the upgrade keeps that, and starts the
+    // very service the handle names again, in a new process: the new file's.
+    ASSERT_TRUE(SetStartType(held, SERVICE_DEMAND_START));
+    const DWORD oldProcess = testsupport::ProcessOf(held);
+    const long upgraded = Upgrade(CHRONALIGN_NEXT_MSI);
+    const bool runsAgain = WaitUntil(
+        [&] {
+            const DWORD process = testsupport::ProcessOf(held);
+            return process != 0 && process != oldProcess;
+        },
+        kUiTimeout);
+    const DWORD keptManual = StartType(held);
+    // Disabled while it runs, then upgraded again: the upgrade succeeds, and the service is
+    // stopped for its file and not started.
+    const bool disabled = SetStartType(held, SERVICE_DISABLED);
+    const long upgradedDisabled = Upgrade(CHRONALIGN_LATER_MSI);
+    const DWORD keptDisabled = StartType(held);
     ::CloseServiceHandle(held);
     ::CloseServiceHandle(manager);
     ASSERT_EQ(upgraded, 0);
     EXPECT_TRUE(runsAgain);
+    EXPECT_EQ(keptManual, DWORD{SERVICE_DEMAND_START});
+    ASSERT_TRUE(disabled);
+    ASSERT_EQ(upgradedDisabled, 0);
+    EXPECT_EQ(keptDisabled, DWORD{SERVICE_DISABLED});
+    EXPECT_EQ(testsupport::ServiceState(), DWORD{SERVICE_STOPPED});
     auto installed = InstalledVersions();
     ASSERT_EQ(installed.size(), 1u);
-    EXPECT_EQ(installed.front().version, CHRONALIGN_NEXT_VERSION);
+    EXPECT_EQ(installed.front().version, CHRONALIGN_LATER_VERSION);
     EXPECT_TRUE(Exists(InstallFolder() + "Chronalign.exe"));
-    ExpectTimeServiceRunning();
+    EXPECT_EQ(TextAt(HKEY_LOCAL_MACHINE, kEventSourceKey.c_str(), "EventMessageFile"),
+              InstallFolder() + "ChronalignService.exe");
     EXPECT_EQ(TextAt(HKEY_LOCAL_MACHINE, kMachineKey, "TimePage"), NginxPage())
         << "an upgrade given no address keeps the one it had";
 
     EXPECT_EQ(Msiexec("/i " + Package(CHRONALIGN_MSI)), ERROR_INSTALL_FAILURE);
     installed = InstalledVersions();
     ASSERT_EQ(installed.size(), 1u);
-    EXPECT_EQ(installed.front().version, CHRONALIGN_NEXT_VERSION);
+    EXPECT_EQ(installed.front().version, CHRONALIGN_LATER_VERSION);
 
     // Windows removes the older version of an upgrade with UPGRADINGPRODUCTCODE set (Wine's
     // installer does not set it). Such a removal keeps the program's start-with-Windows values:
@@ -350,7 +378,7 @@ TEST_F(InstallerTest, ANewerVersionReplacesAnOlderOneAndNeverTheOtherWayRound) {
         ASSERT_EQ(::RegSetKeyValueA(root, kRunKey, kRunValue, REG_SZ, command.c_str(),
                                     static_cast<DWORD>(command.size() + 1)),
                   ERROR_SUCCESS);
-    ASSERT_EQ(Msiexec("/x " + Package(CHRONALIGN_NEXT_MSI) +
+    ASSERT_EQ(Msiexec("/x " + Package(CHRONALIGN_LATER_MSI) +
                       " UPGRADINGPRODUCTCODE=" + installed.front().code),
               0);
     EXPECT_TRUE(InstalledVersions().empty());
