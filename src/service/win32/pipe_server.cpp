@@ -77,7 +77,8 @@ std::optional<std::string> AccountOf(HANDLE token) {
 // elevated. CheckTokenMembership counts a group only where it is enabled; in the filtered token
 // of an administrator's unelevated program Administrators is deny-only, so the full token
 // linked to it is asked as well (to a caller without SeTcbPrivilege, as Local Service is, an
-// impersonation token at identification level, which is what CheckTokenMembership takes).
+// impersonation token at identification level, which is what CheckTokenMembership takes). A
+// restricted token, a sandbox's, does not speak for the administrator whose session it is in.
 bool IsAdministrator(HANDLE token) {
     alignas(SID) BYTE administrators[SECURITY_MAX_SID_SIZE];
     DWORD sidSize = sizeof administrators;
@@ -86,6 +87,8 @@ bool IsAdministrator(HANDLE token) {
     BOOL member = FALSE;
     if (::CheckTokenMembership(token, administrators, &member) && member)
         return true;
+    if (::IsTokenRestricted(token))
+        return false;
     TOKEN_LINKED_TOKEN linked{};
     DWORD size = 0;
     if (!::GetTokenInformation(token, TokenLinkedToken, &linked, sizeof linked, &size))
