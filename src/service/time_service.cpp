@@ -49,19 +49,43 @@ AuditEntry Audit(const SyncResult& result, const std::string& account, const std
 
 }  // namespace
 
-std::optional<Answer> TimeService::Serve(std::string_view message, const std::string& account) {
+std::optional<Answer> TimeService::Serve(std::string_view message, const Client& client) {
     const std::optional<ServiceRequest> request = DecodeRequest(message);
     if (!request)
         return std::nullopt;
-    if (last_ && ticks_() - lastDone_ < kReuseMilliseconds)
+    const std::int16_t offset = request->offsetMinutes;
+    if (offset != 0 && !client.administrator)
+        return Refuse(client, offset);
+    // An outcome tells of the clock set with its own offset, and of no other.
+    if (last_ && lastOffset_ == offset && ticks_() - lastDone_ < kReuseMilliseconds)
         return Answer{EncodeReply(*last_), std::nullopt};
 
     const std::string page = MachineTimePageAddress();
-    const SyncResult result =
-        SetFromTimePage(measure_, page, request->offsetMinutes, download::kDeadlineMs);
+    const SyncResult result = SetFromTimePage(measure_, page, offset, download::kDeadlineMs);
     last_ = result;
+    lastOffset_ = offset;
     lastDone_ = ticks_();
-    return Answer{EncodeReply(result), Audit(result, account, page, request->offsetMinutes)};
+    return Answer{EncodeReply(result), Audit(result, client.account, page, offset)};
+}
+
+// Told as a set refused, as the system's own refusal is: the program then says that
+// administrator rights are needed, and does not go on to set the clock itself.
+Answer TimeService::Refuse(const Client& client, std::int16_t offsetMinutes) {
+    const std::uint64_t now = ticks_();
+    std::erase_if(refusalLogged_, [&](const auto& logged) {
+        return now - logged.second >= kRefusalLogMilliseconds;
+    });
+    SyncResult refused;
+    refused.outcome = SyncOutcome::SetRefused;
+    Answer answer{EncodeReply(refused), std::nullopt};
+    if (refusalLogged_.emplace(client.account, now).second)
+        answer.audit =
+            AuditEntry{AuditKind::Warning,
+                       "Refused to set the clock with an offset of " +
+                           std::to_string(offsetMinutes) + " minutes, asked by " + client.account +
+                           ": only a member of Administrators may ask for an offset "
+                           "other than 0."};
+    return answer;
 }
 
 }  // namespace chronalign::service

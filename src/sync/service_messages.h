@@ -34,6 +34,9 @@ std::string EncodeRequest(std::int16_t offsetMinutes);
 std::optional<ServiceRequest> DecodeRequest(std::string_view message);
 
 // A reply states the outcome of a clock set: no usable time, set and accepted, set and refused.
+// A set refused is the system's refusal, or the service's own to a client who may not ask for
+// that offset (then no time was written): either way the client lacks the right and must not
+// try another road.
 std::string EncodeReply(const SyncResult& result);
 
 // The result a reply holds (outcome and the time written); nothing for anything else.

@@ -64,6 +64,9 @@ Measurement Measure(const std::string& address, std::uint32_t deadlineMs) {
         platform::TickMilliseconds() + deadlineMs);
 }
 
+const service::Client ann{"PC\\ann", true};   // a member of Administrators
+const service::Client bob{"PC\\bob", false};  // a standard user
+
 std::uint64_t now = 0;
 std::uint64_t Ticks() {
     return now;
@@ -121,14 +124,14 @@ TEST_F(TimeServiceTest, ReadsOnlyTheMachineWideTimePage) {
     fake::PutString(fake::kMachineKey, "TimePage", "");
     EXPECT_EQ(MachineTimePageAddress(), identity::kMakersTimePage);
     fake::PutString(fake::kMachineKey, "TimePage", "http://machine.example/t");
-    ASSERT_TRUE(service_.Serve(EncodeRequest(0), "PC\\ann"));
+    ASSERT_TRUE(service_.Serve(EncodeRequest(0), ann));
     EXPECT_EQ(fetched, std::vector<std::string>{"http://machine.example/t"});
     EXPECT_EQ(fake::OpenHandleCount(), 0u);
 }
 
 TEST_F(TimeServiceTest, DropsAMalformedRequestWithoutEffect) {
-    EXPECT_FALSE(service_.Serve(EncodeRequest(45), "PC\\ann"));
-    EXPECT_FALSE(service_.Serve("VCRQ", "PC\\ann"));
+    EXPECT_FALSE(service_.Serve(EncodeRequest(45), ann));
+    EXPECT_FALSE(service_.Serve("VCRQ", ann));
     EXPECT_TRUE(fetched.empty());
     EXPECT_TRUE(fake::Clock().setCalls.empty());
 }
@@ -137,7 +140,7 @@ TEST_F(TimeServiceTest, SetsTheClockAndWritesWhoAskedWithTheOldAndNewTimeAndTheB
     fake::Clock().utc = fake::DateTime(2026, 12, 7, 12, 0, 0, 250);
     skewMs = 3'604'999;  // the page says 13:00:04.999 + the clock's .250
     pageMs = true;
-    const auto answer = service_.Serve(EncodeRequest(60), "PC\\ann");
+    const auto answer = service_.Serve(EncodeRequest(60), ann);
     ASSERT_TRUE(answer && answer->audit);
     const auto reply = DecodeReply(answer->reply);
     ASSERT_TRUE(reply);
@@ -155,14 +158,14 @@ TEST_F(TimeServiceTest, SetsTheClockAndWritesWhoAskedWithTheOldAndNewTimeAndTheB
 TEST_F(TimeServiceTest, ReportsARefusalAndAPageWithoutTime) {
     fake::Clock().refuseSet = true;
     pageMs = true;
-    auto answer = service_.Serve(EncodeRequest(0), "PC\\bob");
+    auto answer = service_.Serve(EncodeRequest(0), bob);
     EXPECT_EQ(DecodeReply(answer->reply)->outcome, SyncOutcome::SetRefused);
     EXPECT_EQ(answer->audit->kind, service::AuditKind::Warning);
     EXPECT_TRUE(answer->audit->text.starts_with("The system refused to set the clock from "));
 
     now += service::kReuseMilliseconds;
     pageBody = "no time";
-    answer = service_.Serve(EncodeRequest(0), "PC\\bob");
+    answer = service_.Serve(EncodeRequest(0), bob);
     EXPECT_EQ(DecodeReply(answer->reply)->outcome, SyncOutcome::NoServerTime);
     EXPECT_EQ(answer->audit->kind, service::AuditKind::Error);
     EXPECT_TRUE(answer->audit->text.starts_with(
@@ -170,20 +173,58 @@ TEST_F(TimeServiceTest, ReportsARefusalAndAPageWithoutTime) {
         "UTC; asked by PC\\bob"));
 }
 
-TEST_F(TimeServiceTest, AnswersFromTheLastSynchronizationForFiveSeconds) {
-    const auto first = service_.Serve(EncodeRequest(0), "PC\\ann");
+TEST_F(TimeServiceTest, AnswersFromTheLastSynchronizationForFiveSecondsForItsOffsetOnly) {
+    const auto first = service_.Serve(EncodeRequest(0), ann);
     now += service::kReuseMilliseconds - 1;
     pageBody = "no time";  // a download now would fail
-    const auto again = service_.Serve(EncodeRequest(30), "PC\\bob");
+    const auto again = service_.Serve(EncodeRequest(0), bob);
     ASSERT_TRUE(again);
     EXPECT_EQ(again->reply, first->reply);
     EXPECT_FALSE(again->audit);
     EXPECT_EQ(fetched.size(), 1u);
 
-    now += 1;
-    EXPECT_EQ(DecodeReply(service_.Serve(EncodeRequest(0), "PC\\ann")->reply)->outcome,
-              SyncOutcome::NoServerTime);
+    // The clock set with another offset is not the one this client asked for.
+    const auto other = service_.Serve(EncodeRequest(30), ann);
+    EXPECT_EQ(DecodeReply(other->reply)->outcome, SyncOutcome::NoServerTime);
     EXPECT_EQ(fetched.size(), 2u);
+    EXPECT_TRUE(service_.Serve(EncodeRequest(0), bob)->audit);
+    EXPECT_EQ(fetched.size(), 3u);
+
+    now += service::kReuseMilliseconds;
+    EXPECT_EQ(DecodeReply(service_.Serve(EncodeRequest(0), ann)->reply)->outcome,
+              SyncOutcome::NoServerTime);
+    EXPECT_EQ(fetched.size(), 4u);
+}
+
+TEST_F(TimeServiceTest, OnlyAnAdministratorMovesTheClockByAnOffset) {
+    pageMs = true;
+    EXPECT_EQ(DecodeReply(service_.Serve(EncodeRequest(60), ann)->reply)->outcome,
+              SyncOutcome::SetAccepted);
+    EXPECT_EQ(fake::Clock().setCalls.size(), 1u);
+
+    // Refused before any download, and told as a set refused; the log names who asked for what.
+    const auto refused = service_.Serve(EncodeRequest(-30), bob);
+    ASSERT_TRUE(refused && refused->audit);
+    EXPECT_EQ(DecodeReply(refused->reply)->outcome, SyncOutcome::SetRefused);
+    EXPECT_EQ(refused->audit->kind, service::AuditKind::Warning);
+    EXPECT_EQ(refused->audit->text,
+              "Refused to set the clock with an offset of -30 minutes, asked by PC\\bob: only a "
+              "member of Administrators may ask for an offset other than 0.");
+    EXPECT_EQ(fetched.size(), 1u);
+    EXPECT_EQ(fake::Clock().setCalls.size(), 1u);
+
+    // Asking again and again is refused each time and logged once in a while.
+    now += service::kRefusalLogMilliseconds - 1;
+    EXPECT_FALSE(service_.Serve(EncodeRequest(60), bob)->audit);
+    EXPECT_TRUE(service_.Serve(EncodeRequest(60), {"PC\\cy", false})->audit);
+    now += 1;
+    EXPECT_TRUE(service_.Serve(EncodeRequest(60), bob)->audit);
+
+    // Offset 0 is everyone's.
+    now += service::kReuseMilliseconds;
+    EXPECT_EQ(DecodeReply(service_.Serve(EncodeRequest(0), bob)->reply)->outcome,
+              SyncOutcome::SetAccepted);
+    EXPECT_EQ(fake::Clock().setCalls.size(), 2u);
 }
 
 // The program's set path through the service.
@@ -203,11 +244,16 @@ TEST_F(ServiceSyncTest, TheServicesOutcomeDrivesTheStatusAndTheSchedule) {
     EXPECT_EQ(fake::Internet().opens, 0);
     EXPECT_TRUE(fake::Clock().setCalls.empty());
 
+    // The service's refusal of a standard user's offset is told like the system's own, and
+    // the program does not then set the clock itself.
     LastSyncTime = 0;
-    fake::ServicePipe().reply = EncodeReply({SyncOutcome::SetRefused, 0, {}, {}});
+    fake::ServicePipe().reply =
+        service::TimeService(Measure, Ticks).Serve(EncodeRequest(-30), bob)->reply;
     EXPECT_EQ(CheckOrSynchronize(false, false), SyncOutcome::SetRefused);
     EXPECT_EQ(Status(), "Cannot set system time! (administrator rights needed?)");
     EXPECT_GT(LastSyncTime, 0);
+    EXPECT_EQ(fake::Internet().opens, 0);
+    EXPECT_TRUE(fake::Clock().setCalls.empty());
 
     LastSyncTime = 0;
     fake::ServicePipe().reply = EncodeReply({});

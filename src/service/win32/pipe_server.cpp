@@ -69,25 +69,59 @@ HANDLE CreatePipe() {
     return pipe;
 }
 
-// "DOMAIN\user" of the connected client, learnt at identification level.
-std::string ClientAccount(HANDLE pipe) {
-    if (!::ImpersonateNamedPipeClient(pipe))
-        return "an unidentified client";
-    HANDLE raw = nullptr;
-    const BOOL opened = ::OpenThreadToken(::GetCurrentThread(), TOKEN_QUERY, TRUE, &raw);
-    ::RevertToSelf();
-    const Handle token(opened ? raw : nullptr);
+// "DOMAIN\user" of a token's user, or nothing.
+std::optional<std::string> AccountOf(HANDLE token) {
     alignas(TOKEN_USER) char buffer[256];
     DWORD size = 0;
-    if (!token || !::GetTokenInformation(token.get(), TokenUser, buffer, sizeof buffer, &size))
-        return "an unidentified client";
+    if (!::GetTokenInformation(token, TokenUser, buffer, sizeof buffer, &size))
+        return std::nullopt;
     char name[256], domain[256];
     DWORD nameSize = sizeof name, domainSize = sizeof domain;
     SID_NAME_USE use{};
     if (!::LookupAccountSidA(nullptr, reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid, name,
                              &nameSize, domain, &domainSize, &use))
-        return "an unidentified client";
+        return std::nullopt;
     return std::string(domain) + "\\" + name;
+}
+
+// Whether a token's user is a member of Administrators, whether or not its program runs
+// elevated. CheckTokenMembership counts a group only where it is enabled; in the filtered token
+// of an administrator's unelevated program Administrators is deny-only, so the full token
+// linked to it is asked as well (to a caller without SeTcbPrivilege, as Local Service is, an
+// impersonation token at identification level, which is what CheckTokenMembership takes). A
+// restricted token, a sandbox's, does not speak for the administrator whose session it is in.
+bool IsAdministrator(HANDLE token) {
+    alignas(SID) BYTE administrators[SECURITY_MAX_SID_SIZE];
+    DWORD sidSize = sizeof administrators;
+    if (!::CreateWellKnownSid(WinBuiltinAdministratorsSid, nullptr, administrators, &sidSize))
+        return false;
+    BOOL member = FALSE;
+    if (::CheckTokenMembership(token, administrators, &member) && member)
+        return true;
+    if (::IsTokenRestricted(token))
+        return false;
+    TOKEN_LINKED_TOKEN linked{};
+    DWORD size = 0;
+    if (!::GetTokenInformation(token, TokenLinkedToken, &linked, sizeof linked, &size))
+        return false;  // no split token: the token itself said it
+    const Handle full(linked.LinkedToken);
+    return ::CheckTokenMembership(full.get(), administrators, &member) && member;
+}
+
+// The connected client, learnt from its token at identification level; one that cannot be
+// identified counts as no administrator.
+Client ClientOf(HANDLE pipe) {
+    const Client unidentified{"an unidentified client", false};
+    if (!::ImpersonateNamedPipeClient(pipe))
+        return unidentified;
+    HANDLE raw = nullptr;
+    const BOOL opened = ::OpenThreadToken(::GetCurrentThread(), TOKEN_QUERY, TRUE, &raw);
+    ::RevertToSelf();
+    const Handle token(opened ? raw : nullptr);
+    const std::optional<std::string> account = token ? AccountOf(token.get()) : std::nullopt;
+    if (!account)
+        return unidentified;
+    return {*account, IsAdministrator(token.get())};
 }
 
 // The request of a connected client, or nothing when it sent none in time or too much.
@@ -120,7 +154,7 @@ void ServeClient(TimeService& service, HANDLE pipe, HANDLE stop) {
     const std::optional<std::string> request = ReadRequest(pipe, stop);
     if (!request)
         return;
-    const auto answer = service.Serve(*request, ClientAccount(pipe));
+    const auto answer = service.Serve(*request, ClientOf(pipe));
     if (!answer)
         return;
     if (answer->audit)
