@@ -21,18 +21,18 @@ started_xvfb=""
 wine_env_start() {
     mkdir -p "$(dirname "$WINEPREFIX")"
     if [ -z "${DISPLAY:-}" ]; then
-        local n
-        for n in $(seq 90 120); do
-            [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] || break
-        done
-        Xvfb ":$n" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
+        # Xvfb picks a free display itself and says which once it takes connections, so that
+        # several runs starting at once never race for one.
+        local fifo
+        fifo=$(mktemp -u)
+        mkfifo "$fifo"
+        Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
         started_xvfb=$!
+        local n=""
+        read -r -t 10 n <"$fifo" || true
+        rm -f "$fifo"
+        [ -n "$n" ] || { echo "wine-env: Xvfb did not start" >&2; return 1; }
         export DISPLAY=":$n"
-        local i
-        for i in $(seq 1 50); do
-            [ -e "/tmp/.X11-unix/X$n" ] && break
-            sleep 0.1
-        done
     fi
     # One wineserver for the whole run: each Wine process then starts in a fraction of the time.
     wineserver -p >/dev/null 2>&1 || true

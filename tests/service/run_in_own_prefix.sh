@@ -9,6 +9,8 @@ export WINEPREFIX=$1
 service_tests=$2 e2e_tests=$3
 # 64-bit, as the machines the package and the service are for.
 export CHRONALIGN_WINEARCH=win64
+# An X display of its own too, so that it can run beside the tests in the shared prefix.
+unset DISPLAY
 rm -rf "$WINEPREFIX"
 . "$(dirname "$0")/../../scripts/lib/wine-env.sh"
 trap 'wine_env_stop; rm -rf "$WINEPREFIX"' EXIT

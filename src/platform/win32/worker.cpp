@@ -28,22 +28,56 @@ JobGate& Gate() {
     return gate;
 }
 
-void CALLBACK RunJob(PTP_CALLBACK_INSTANCE, void* parameter) {
-    const std::unique_ptr<std::shared_ptr<Job>> held(static_cast<std::shared_ptr<Job>*>(parameter));
-    Job& job = **held;
+void Run(Job& job) {
     CurrentJob() = &job;
     try {
         job.work();
     } catch (...) {
         job.failure = std::current_exception();
     }
-    CurrentJob() = nullptr;  // the pool's thread goes on to other work
+    CurrentJob() = nullptr;
     JobGate& gate = Gate();
     const std::lock_guard lock(gate.mutex);
     job.finished = true;
     if (job.givenUp && --gate.abandoned == 0)
         ::SetEvent(gate.none.get());
     ::SetEvent(job.done.get());
+}
+
+// The thread kept ready between jobs, so that a job starts without a new thread (which costs
+// Wine more than a Check on loopback takes). A thread whose job has ended waits here for the
+// next unless another already does, and then ends; a job given up on keeps its thread, and the
+// next job gets a new one. So the threads are one ready and those given up on, never more.
+struct Ready {
+    std::mutex mutex;
+    bool waiting = false;         // a thread waits for its next job
+    std::shared_ptr<Job> handed;  // the job handed to it
+    Handle wake{::CreateEventA(nullptr, FALSE, FALSE, nullptr)};
+};
+
+// Never destroyed, as the gate.
+Ready& ReadyThread() {
+    static Ready& ready = *new Ready;
+    return ready;
+}
+
+DWORD WINAPI RunJobs(void* parameter) {
+    std::shared_ptr<Job> job = *std::unique_ptr<std::shared_ptr<Job>>(
+        static_cast<std::shared_ptr<Job>*>(parameter));
+    Ready& ready = ReadyThread();
+    for (;;) {
+        Run(*job);
+        job.reset();
+        {
+            const std::lock_guard lock(ready.mutex);
+            if (ready.waiting)
+                return 0;
+            ready.waiting = true;
+        }
+        ::WaitForSingleObject(ready.wake.get(), INFINITE);
+        const std::lock_guard lock(ready.mutex);
+        job = std::move(ready.handed);
+    }
 }
 
 }  // namespace
@@ -58,16 +92,21 @@ bool StartJob(const std::shared_ptr<Job>& job) {
     job->done.reset(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
     if (!job->done)
         return false;
+    Ready& ready = ReadyThread();
+    {
+        const std::lock_guard lock(ready.mutex);
+        if (ready.waiting) {
+            ready.waiting = false;
+            ready.handed = job;
+            ::SetEvent(ready.wake.get());
+            return true;
+        }
+    }
     auto parameter = std::make_unique<std::shared_ptr<Job>>(job);
-    // Long work, as the pool is told: it may then add a thread rather than wait for this one.
-    TP_CALLBACK_ENVIRON environment;
-    ::InitializeThreadpoolEnvironment(&environment);
-    ::SetThreadpoolCallbackRunsLong(&environment);
-    const bool started = ::TrySubmitThreadpoolCallback(RunJob, parameter.get(), &environment);
-    ::DestroyThreadpoolEnvironment(&environment);
-    if (started)
-        parameter.release();  // the pool's now
-    return started;
+    const Handle thread(::CreateThread(nullptr, 0, RunJobs, parameter.get(), 0, nullptr));
+    if (thread)
+        parameter.release();  // the thread's now
+    return static_cast<bool>(thread);
 }
 
 bool GiveUp(Job& job) {
