@@ -39,8 +39,6 @@ inline constexpr int kStateNormal = 0;
 inline constexpr int kStateMinimised = 1;
 inline constexpr int kStateMaximised = 2;
 
-inline constexpr int kScalePixels = 3;  // any other scale mode measures in twips
-
 // Loads frmMain without showing it: the window and its controls are created in their design
 // state and the Load event has run before this returns.
 void LoadMainWindow();
@@ -57,8 +55,7 @@ bool IsMainWindowVisible();
 std::uint32_t MainWindowHandle();
 std::uint32_t MainWindowIcon();
 
-int ScaleMode();
-double TwipsPerPixelX();  // of the screen
+double TwipsPerPixelX();  // at the window's DPI; the window measures in twips
 
 // Runs the handlers of whatever window events are waiting, inside the caller. Inside a loop of
 // the window's own (the tray menu or a message box is up) the events are that loop's: only what

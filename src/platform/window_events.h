@@ -29,7 +29,7 @@ void Resize();
 // cancel: set non-zero to keep the window loaded.
 void QueryUnload(int& cancel, int unloadMode);
 void Unload();
-// Over the bare window: button and shift state, and the position in the window's scale unit.
+// Over the bare window: button and shift state, and the position in twips.
 void MouseMove(int button, int shift, float x, float y);
 // The shell has rebuilt the notification area ("TaskbarCreated").
 void TaskbarCreated();

@@ -56,11 +56,9 @@ void RestoreWindow() {
     platform::ShowMainWindow();
 }
 
-// The mouse message that the icon's callback carries in X, in the window's scale unit.
+// The mouse message that the icon's callback carries in X, in twips.
 long IconMessageOf(float x) {
-    const double pixels =
-        platform::ScaleMode() == platform::kScalePixels ? x : x / platform::TwipsPerPixelX();
-    return std::lround(std::nearbyint(pixels));  // to nearest, halves to even
+    return std::lround(std::nearbyint(x / platform::TwipsPerPixelX()));  // halves to even
 }
 
 }  // namespace

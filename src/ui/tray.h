@@ -13,7 +13,7 @@ inline constexpr int kTrayRetryLimit = 480;
 void TrayOn();
 void TrayOff();
 
-// button and shift state, and the position in the window's scale unit (twips by design).
+// button and shift state, and the position in twips.
 void Form_MouseMove(int button, int shift, float x, float y);
 // The shell has rebuilt the notification area ("TaskbarCreated").
 void Form_TaskbarCreated();

@@ -79,9 +79,6 @@ std::uint32_t MainWindowIcon() {
     return fake::Window().icon;
 }
 
-int ScaleMode() {
-    return fake::Window().scaleMode;
-}
 double TwipsPerPixelX() {
     return fake::Window().twipsPerPixelX;
 }

@@ -29,7 +29,6 @@ struct WindowState {
     bool visible = false;
     bool timerEnabled = false;
     bool trayRetryTimerEnabled = false;
-    int scaleMode = 1;  // twips
     double twipsPerPixelX = 15;
     std::uint32_t handle = 0x00010042;
     std::uint32_t icon = 0x00020017;

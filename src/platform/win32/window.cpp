@@ -127,10 +127,6 @@ std::uint32_t MainWindowIcon() {
     return win32::HandleValue(Ui().smallIcon.get());
 }
 
-int ScaleMode() {
-    return 1;
-}  // twips
-
 double TwipsPerPixelX() {
     return 1440.0 / Ui().dpi;
 }
