@@ -60,8 +60,10 @@ void AutoSynchronize() {
 // Step by step: a step that fails is skipped, its value stays as it was, and the next goes on.
 void AutoSyncTick() {
     // A tick while a synchronization runs (its events are taken meanwhile) decides nothing: the
-    // first tick after it does, against what it left.
-    if (SynchronizationRunning())
+    // first tick after it does, against what it left. Nor does a tick inside a menu's, a message
+    // box's or a move's own loop: a synchronization started there would hold that loop, and
+    // the user with it, until it ended.
+    if (SynchronizationRunning() || platform::InModalLoop())
         return;
     bool off = false;
     RunStep([&] { off = platform::GetValue(Control::chkAuto) == 0; });

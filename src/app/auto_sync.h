@@ -7,7 +7,8 @@ namespace chronalign {
 
 // Sets the clock through CheckOrSynchronize when automatic synchronization is on and its
 // interval has passed since LastSyncTime; after a failure, tries again at most once a minute.
-// Does nothing while a synchronization runs.
+// Does nothing while a synchronization runs or a loop of the window's own (a menu, a message
+// box, a move) holds the window: the first tick after it decides.
 void AutoSyncTick();
 
 // One automatic synchronization, at start-up or when the schedule finds one due: a failure

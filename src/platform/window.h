@@ -57,6 +57,10 @@ std::uint32_t MainWindowIcon();
 
 double TwipsPerPixelX();  // at the window's DPI; the window measures in twips
 
+// True while a loop of the window's own runs: its pop-up menu, a message box, or a move or
+// resize of the window by the user. That loop takes the window's input meanwhile.
+bool InModalLoop();
+
 // Runs the handlers of whatever window events are waiting, inside the caller. Inside a loop of
 // the window's own (the tray menu or a message box is up) the events are that loop's: only what
 // is sent to the window from outside is answered then.

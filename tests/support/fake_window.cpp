@@ -82,6 +82,9 @@ std::uint32_t MainWindowIcon() {
 double TwipsPerPixelX() {
     return fake::Window().twipsPerPixelX;
 }
+bool InModalLoop() {
+    return fake::Window().inModalLoop;
+}
 
 void DoEvents() {
     fake::Record("DoEvents");

@@ -256,5 +256,16 @@ TEST_F(AutoSyncTest, ARefusedSetWaitsForTheFullInterval) {
     EXPECT_EQ(fake::Clock().setCalls.size(), 2u);
 }
 
+TEST_F(AutoSyncTest, NothingStartsInsideAMoveOrAMenuAndTheFirstTickAfterItDecides) {
+    On("1");
+    SyncedAt(1, 0, 0);
+    fake::Window().inModalLoop = true;  // the user drags the window past the due moment
+    TickFor(120'000, 1000);
+    EXPECT_EQ(Downloads(), 0);
+    fake::Window().inModalLoop = false;
+    TickFor(50);
+    EXPECT_EQ(Downloads(), 1);
+}
+
 }  // namespace
 }  // namespace chronalign

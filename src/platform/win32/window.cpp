@@ -131,6 +131,10 @@ double TwipsPerPixelX() {
     return 1440.0 / Ui().dpi;
 }
 
+bool InModalLoop() {
+    return Ui().modalLoops > 0;
+}
+
 void DoEvents() {
     MSG message{};
     // Inside a loop of its own (the tray menu, a message box, a move of the window) the queue is
