@@ -18,6 +18,14 @@ struct AutoSyncFailureState {
     float lastSyncTime = 0;  // LastSyncTime then: a clock set since then ends the wait
 };
 
+// A resume from sleep or hibernation that no clock set has answered yet: Windows took the time
+// again from the battery-backed clock, which keeps whole seconds and drifts.
+struct AutoSyncResumeState {
+    bool pending = false;
+    double at = 0;           // seconds since local midnight when the resume was reported
+    float lastSyncTime = 0;  // LastSyncTime then: a clock set since then answers the resume
+};
+
 struct ProgramState {
     // The folder of the running executable, always ending in exactly one backslash. Set once by
     // StartProgram.
@@ -28,6 +36,7 @@ struct ProgramState {
     // the first.
     float LastSyncTime = 0;
     AutoSyncFailureState AutoSyncFailure;
+    AutoSyncResumeState AutoSyncResume;
     // The notification-icon record: zero until TrayOn fills it; TrayOff uses it unchanged.
     platform::NotifyIconData TrayIconData{};
     // How many more times the icon is offered while the notification area is not up.
@@ -43,6 +52,7 @@ inline std::string& AppFolder = Program.AppFolder;
 inline std::int16_t& OffsetMinutes = Program.OffsetMinutes;
 inline float& LastSyncTime = Program.LastSyncTime;
 inline AutoSyncFailureState& AutoSyncFailure = Program.AutoSyncFailure;
+inline AutoSyncResumeState& AutoSyncResume = Program.AutoSyncResume;
 inline platform::NotifyIconData& TrayIconData = Program.TrayIconData;
 
 }  // namespace chronalign

@@ -33,6 +33,8 @@ void Unload();
 void MouseMove(int button, int shift, float x, float y);
 // The shell has rebuilt the notification area ("TaskbarCreated").
 void TaskbarCreated();
+// The system has resumed from sleep or hibernation (it reports every resume this way).
+void Resumed();
 void ControlNotified(platform::Control control, platform::Notification notification);
 void TimerElapsed(platform::WindowTimer timer);
 void MenuChosen(platform::MenuItem item);

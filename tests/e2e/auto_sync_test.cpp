@@ -1,6 +1,6 @@
 // The automatic schedule of the real program over minutes of real time: one set at start-up,
 // then one a minute, and with the time page down one attempt a minute, never a burst; nothing
-// inside the notification menu's or the Exit confirmation's own loop.
+// inside the notification menu's or the Exit confirmation's own loop; one set after a resume.
 #include <vector>
 
 #include "platform/shell.h"
@@ -156,6 +156,25 @@ TEST_F(AutoSyncTest, NothingStartsWhileTheMenuOrTheExitConfirmationIsOpen) {
     PressKey(box, VK_RETURN);  // OK
     EXPECT_TRUE(WaitUntil([&] { return !MessageBoxOpen(program.Id()); }, kAtOnce));
     EXPECT_TRUE(program.WaitForExit(kUiTimeout));  // Wine's tray takes its time over the icon
+}
+
+// Windows takes the time from the battery-backed clock at every resume: the schedule sets it
+// once after the resume, however recent its last set.
+TEST_F(AutoSyncTest, AResumeSynchronizesOnceWithinAMinute) {
+    ASSERT_TRUE(AutomaticEvery("30"));
+    Program program;
+    HWND window = ShownWindow(program);  // after the start-up's set
+    ASSERT_NE(window, nullptr);
+    const int before = page_.RequestCount();
+    ASSERT_GT(before, 0);
+
+    const auto resumed = Clock::now();
+    DWORD_PTR answer = 0;
+    ASSERT_TRUE(::SendMessageTimeoutA(window, WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, 0,
+                                      SMTO_ABORTIFHUNG, 1000, &answer));
+    EXPECT_EQ(answer, static_cast<DWORD_PTR>(TRUE));
+    const auto after = WatchRequests(resumed, 60s, before);
+    EXPECT_EQ(after.size(), 1u) << Describe(after);
 }
 
 }  // namespace

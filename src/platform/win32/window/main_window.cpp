@@ -132,6 +132,13 @@ void OnDpiChanged(HWND window, WPARAM wParam, const RECT& suggested) {
     LayoutControls();
 }
 
+// Microsoft asks a window that handles it to answer TRUE.
+LRESULT OnPowerBroadcast(WPARAM event) {
+    if (event == PBT_APMRESUMEAUTOMATIC)  // every resume; a user's presence comes separately
+        events::Resumed();
+    return TRUE;
+}
+
 // Enter presses the focused push button, as in any dialog: the keyboard navigation asks the
 // window which button is the default, and it is the one with the focus.
 LRESULT DefaultButton() {
@@ -188,6 +195,8 @@ LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
             if (wParam != 0)
                 events::Unload();
             return 0;
+        case WM_POWERBROADCAST:
+            return OnPowerBroadcast(wParam);
         case WM_DPICHANGED:
             OnDpiChanged(window, wParam, *reinterpret_cast<const RECT*>(lParam));
             return 0;
