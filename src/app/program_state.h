@@ -37,7 +37,8 @@ struct ProgramState {
     float LastSyncTime = 0;
     AutoSyncFailureState AutoSyncFailure;
     AutoSyncResumeState AutoSyncResume;
-    // The notification-icon record: zero until TrayOn fills it; TrayOff uses it unchanged.
+    // The notification-icon record: zero until TrayOn fills it; a DPI change gives it the icon
+    // loaded anew, and TrayOff uses it as it then stands.
     platform::NotifyIconData TrayIconData{};
     // How many more times the icon is offered while the notification area is not up.
     int TrayRetriesLeft = 0;

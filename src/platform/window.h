@@ -51,7 +51,8 @@ void ShowMainWindow();  // non-modal; also brings a hidden window back
 void HideMainWindow();
 bool IsMainWindowVisible();
 
-// The window's handle and the handle of its icon, as 32-bit Windows gives them.
+// The window's handle and the handle of its small icon, drawn for the window's DPI, as 32-bit
+// Windows gives them.
 std::uint32_t MainWindowHandle();
 std::uint32_t MainWindowIcon();
 

@@ -33,6 +33,9 @@ void Unload();
 void MouseMove(int button, int shift, float x, float y);
 // The shell has rebuilt the notification area ("TaskbarCreated").
 void TaskbarCreated();
+// The window's icon was loaded anew, for the DPI the window has moved to: MainWindowIcon()
+// gives the new one; the old one is gone.
+void IconChanged();
 // The system has resumed from sleep or hibernation (it reports every resume this way).
 void Resumed();
 void ControlNotified(platform::Control control, platform::Notification notification);

@@ -66,6 +66,10 @@ void TaskbarCreated() {
     chronalign::Form_TaskbarCreated();
 }
 
+void IconChanged() {
+    chronalign::Form_IconChanged();
+}
+
 void Resumed() {
     chronalign::AutoSyncResumed();
 }

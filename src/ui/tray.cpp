@@ -94,6 +94,15 @@ void Form_TaskbarCreated() {
     AddIcon();
 }
 
+void Form_IconChanged() {
+    // The shell shows the icon it was last given, at that icon's size. Before the icon is
+    // added (the shell not up yet) the record alone changes, and the next offer carries it.
+    if (TrayIconData.cbSize == 0)
+        return;
+    TrayIconData.hIcon = platform::MainWindowIcon();
+    platform::Shell_NotifyIconA(platform::kNimModify, TrayIconData);
+}
+
 void Form_MouseMove(int /*button*/, int /*shift*/, float x, float /*y*/) {
     ResetLinkColors();
     if (platform::GetWindowState() != platform::kStateMinimised)

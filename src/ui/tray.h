@@ -17,6 +17,8 @@ void TrayOff();
 void Form_MouseMove(int button, int shift, float x, float y);
 // The shell has rebuilt the notification area ("TaskbarCreated").
 void Form_TaskbarCreated();
+// The window's icon was loaded anew for another DPI: the notification icon shows the new one.
+void Form_IconChanged();
 void TrayRetry_Timer();
 
 void mnuRestore_Click();

@@ -245,6 +245,21 @@ TEST_F(FrmMainTest, TheIconComesBackWhenTheShellRebuildsTheNotificationArea) {
     EXPECT_FALSE(fake::Window().trayRetryTimerEnabled);
 }
 
+TEST_F(FrmMainTest, TheNotificationIconTakesTheWindowsIconLoadedForANewDpi) {
+    const auto& calls = fake::Shell().notifyCalls;
+    fake::Shell().notifyCalls.clear();
+    fake::Window().icon = 0x00020099;
+    Form_IconChanged();
+    ASSERT_EQ(calls.size(), 1u);
+    EXPECT_EQ(calls[0].message, platform::kNimModify);
+    EXPECT_EQ(calls[0].data.hIcon, 0x00020099u);
+    EXPECT_EQ(calls[0].data.uID, 1u);
+
+    fake::ResetAll();  // before the load no icon was added, so none is changed
+    Form_IconChanged();
+    EXPECT_TRUE(calls.empty());
+}
+
 TEST_F(FrmMainTest, TheIconIsOfferedAgainUntilTheShellIsUp) {
     fake::ResetAll();
     fake::Shell().failingAdds = 3;  // log-on: the notification area is not there yet
