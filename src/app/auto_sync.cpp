@@ -20,6 +20,9 @@ using platform::Control;
 
 constexpr std::int32_t kDefaultMinutes = 15;
 constexpr std::int64_t kRetryPause = 60;  // seconds
+// After a resume a network adapter takes seconds to connect again; an attempt before that would
+// only fail and then wait out the retry pause.
+constexpr double kResumeSettle = 10;  // seconds
 
 std::int32_t RoundHalfEven(double x) {
     constexpr double kLimit = std::numeric_limits<std::int32_t>::max();
@@ -32,9 +35,9 @@ std::int32_t RoundHalfEven(double x) {
     return static_cast<std::int32_t>(whole);
 }
 
-// Seconds since the failed attempt ended, through midnight if need be.
-double SinceFailure(double now) {
-    const double since = now - AutoSyncFailure.endedAt;
+// Seconds from then to now, both seconds since local midnight, through midnight if need be.
+double SecondsSince(double then, double now) {
+    const double since = now - then;
     return since < 0 ? since + kSecondsPerDay : since;
 }
 
@@ -45,7 +48,15 @@ bool WaitingAfterFailure(double now, std::int64_t interval) {
         AutoSyncFailure = {};
         return false;
     }
-    return SinceFailure(now) < static_cast<double>(std::min(kRetryPause, interval));
+    return SecondsSince(AutoSyncFailure.endedAt, now) <
+           static_cast<double>(std::min(kRetryPause, interval));
+}
+
+// Whether a resume still waits for its clock set: a set of any origin since answers it.
+bool ResumePending() {
+    if (AutoSyncResume.pending && LastSyncTime != AutoSyncResume.lastSyncTime)
+        AutoSyncResume = {};
+    return AutoSyncResume.pending;
 }
 
 }  // namespace
@@ -60,13 +71,16 @@ void AutoSynchronize() {
 // Step by step: a step that fails is skipped, its value stays as it was, and the next goes on.
 void AutoSyncTick() {
     // A tick while a synchronization runs (its events are taken meanwhile) decides nothing: the
-    // first tick after it does, against what it left.
-    if (SynchronizationRunning())
+    // first tick after it does, against what it left. Nor does a tick inside a menu's, a message
+    // box's or a move's own loop: a synchronization started there would hold that loop, and
+    // the user with it, until it ended.
+    if (SynchronizationRunning() || platform::InModalLoop())
         return;
     bool off = false;
     RunStep([&] { off = platform::GetValue(Control::chkAuto) == 0; });
     if (off) {
         AutoSyncFailure = {};  // switched off: switching on again tries at once
+        AutoSyncResume = {};   // and goes by LastSyncTime alone
         return;
     }
     std::int32_t minutes = 0;
@@ -80,9 +94,21 @@ void AutoSyncTick() {
         now = platform::SecondsSinceMidnight();
         elapsed = RoundHalfEven(std::fabs(now - LastSyncTime));
     });
-    if (!(interval < elapsed) || WaitingAfterFailure(now, interval))
+    bool due = interval < elapsed;
+    if (ResumePending()) {
+        if (SecondsSince(AutoSyncResume.at, now) < kResumeSettle)
+            return;  // not even what the interval says: the network is not back yet
+        due = true;
+    }
+    if (!due || WaitingAfterFailure(now, interval))
         return;
     RunStep(AutoSynchronize);
+}
+
+void AutoSyncResumed() {
+    double now = 0;
+    RunStep([&] { now = platform::SecondsSinceMidnight(); });
+    AutoSyncResume = {true, now, LastSyncTime};
 }
 
 }  // namespace chronalign

@@ -18,6 +18,14 @@ struct AutoSyncFailureState {
     float lastSyncTime = 0;  // LastSyncTime then: a clock set since then ends the wait
 };
 
+// A resume from sleep or hibernation that no clock set has answered yet: Windows took the time
+// again from the battery-backed clock, which keeps whole seconds and drifts.
+struct AutoSyncResumeState {
+    bool pending = false;
+    double at = 0;           // seconds since local midnight when the resume was reported
+    float lastSyncTime = 0;  // LastSyncTime then: a clock set since then answers the resume
+};
+
 struct ProgramState {
     // The folder of the running executable, always ending in exactly one backslash. Set once by
     // StartProgram.
@@ -28,7 +36,9 @@ struct ProgramState {
     // the first.
     float LastSyncTime = 0;
     AutoSyncFailureState AutoSyncFailure;
-    // The notification-icon record: zero until TrayOn fills it; TrayOff uses it unchanged.
+    AutoSyncResumeState AutoSyncResume;
+    // The notification-icon record: zero until TrayOn fills it; a DPI change gives it the icon
+    // loaded anew, and TrayOff uses it as it then stands.
     platform::NotifyIconData TrayIconData{};
     // How many more times the icon is offered while the notification area is not up.
     int TrayRetriesLeft = 0;
@@ -43,6 +53,7 @@ inline std::string& AppFolder = Program.AppFolder;
 inline std::int16_t& OffsetMinutes = Program.OffsetMinutes;
 inline float& LastSyncTime = Program.LastSyncTime;
 inline AutoSyncFailureState& AutoSyncFailure = Program.AutoSyncFailure;
+inline AutoSyncResumeState& AutoSyncResume = Program.AutoSyncResume;
 inline platform::NotifyIconData& TrayIconData = Program.TrayIconData;
 
 }  // namespace chronalign

@@ -6,6 +6,7 @@
 namespace platform {
 
 inline constexpr std::uint32_t kNimAdd = 0;     // NIM_ADD
+inline constexpr std::uint32_t kNimModify = 1;  // NIM_MODIFY
 inline constexpr std::uint32_t kNimDelete = 2;  // NIM_DELETE
 inline constexpr int kSwShowNormal = 1;         // SW_SHOWNORMAL
 

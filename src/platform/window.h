@@ -39,8 +39,6 @@ inline constexpr int kStateNormal = 0;
 inline constexpr int kStateMinimised = 1;
 inline constexpr int kStateMaximised = 2;
 
-inline constexpr int kScalePixels = 3;  // any other scale mode measures in twips
-
 // Loads frmMain without showing it: the window and its controls are created in their design
 // state and the Load event has run before this returns.
 void LoadMainWindow();
@@ -53,12 +51,16 @@ void ShowMainWindow();  // non-modal; also brings a hidden window back
 void HideMainWindow();
 bool IsMainWindowVisible();
 
-// The window's handle and the handle of its icon, as 32-bit Windows gives them.
+// The window's handle and the handle of its small icon, drawn for the window's DPI, as 32-bit
+// Windows gives them.
 std::uint32_t MainWindowHandle();
 std::uint32_t MainWindowIcon();
 
-int ScaleMode();
-double TwipsPerPixelX();  // of the screen
+double TwipsPerPixelX();  // at the window's DPI; the window measures in twips
+
+// True while a loop of the window's own runs: its pop-up menu, a message box, or a move or
+// resize of the window by the user. That loop takes the window's input meanwhile.
+bool InModalLoop();
 
 // Runs the handlers of whatever window events are waiting, inside the caller. Inside a loop of
 // the window's own (the tray menu or a message box is up) the events are that loop's: only what

@@ -29,10 +29,15 @@ void Resize();
 // cancel: set non-zero to keep the window loaded.
 void QueryUnload(int& cancel, int unloadMode);
 void Unload();
-// Over the bare window: button and shift state, and the position in the window's scale unit.
+// Over the bare window: button and shift state, and the position in twips.
 void MouseMove(int button, int shift, float x, float y);
 // The shell has rebuilt the notification area ("TaskbarCreated").
 void TaskbarCreated();
+// The window's icon was loaded anew, for the DPI the window has moved to: MainWindowIcon()
+// gives the new one; the old one is gone.
+void IconChanged();
+// The system has resumed from sleep or hibernation (it reports every resume this way).
+void Resumed();
 void ControlNotified(platform::Control control, platform::Notification notification);
 void TimerElapsed(platform::WindowTimer timer);
 void MenuChosen(platform::MenuItem item);

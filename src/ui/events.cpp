@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 
+#include "app/auto_sync.h"
 #include "ui/frm_main.h"
 #include "ui/links.h"
 #include "ui/tray.h"
@@ -63,6 +64,14 @@ void MouseMove(int button, int shift, float x, float y) {
 
 void TaskbarCreated() {
     chronalign::Form_TaskbarCreated();
+}
+
+void IconChanged() {
+    chronalign::Form_IconChanged();
+}
+
+void Resumed() {
+    chronalign::AutoSyncResumed();
 }
 
 void ControlNotified(Control control, Notification notification) {

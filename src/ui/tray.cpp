@@ -56,11 +56,9 @@ void RestoreWindow() {
     platform::ShowMainWindow();
 }
 
-// The mouse message that the icon's callback carries in X, in the window's scale unit.
+// The mouse message that the icon's callback carries in X, in twips.
 long IconMessageOf(float x) {
-    const double pixels =
-        platform::ScaleMode() == platform::kScalePixels ? x : x / platform::TwipsPerPixelX();
-    return std::lround(std::nearbyint(pixels));  // to nearest, halves to even
+    return std::lround(std::nearbyint(x / platform::TwipsPerPixelX()));  // halves to even
 }
 
 }  // namespace
@@ -94,6 +92,15 @@ void Form_TaskbarCreated() {
         return;
     platform::Shell_NotifyIconA(platform::kNimDelete, TrayIconData);
     AddIcon();
+}
+
+void Form_IconChanged() {
+    // The shell shows the icon it was last given, at that icon's size. Before the icon is
+    // added (the shell not up yet) the record alone changes, and the next offer carries it.
+    if (TrayIconData.cbSize == 0)
+        return;
+    TrayIconData.hIcon = platform::MainWindowIcon();
+    platform::Shell_NotifyIconA(platform::kNimModify, TrayIconData);
 }
 
 void Form_MouseMove(int /*button*/, int /*shift*/, float x, float /*y*/) {

@@ -13,10 +13,12 @@ inline constexpr int kTrayRetryLimit = 480;
 void TrayOn();
 void TrayOff();
 
-// button and shift state, and the position in the window's scale unit (twips by design).
+// button and shift state, and the position in twips.
 void Form_MouseMove(int button, int shift, float x, float y);
 // The shell has rebuilt the notification area ("TaskbarCreated").
 void Form_TaskbarCreated();
+// The window's icon was loaded anew for another DPI: the notification icon shows the new one.
+void Form_IconChanged();
 void TrayRetry_Timer();
 
 void mnuRestore_Click();

@@ -19,7 +19,7 @@ TEST_F(ProgramTest, WhatTheUserChangedIsSavedAndTheNextRunLoadsIt) {
         // outcome ends in ")").
         EXPECT_TRUE(WaitUntil([&] { return Text(window, Control::lblInfo).ends_with(')'); }, 30s));
         EXPECT_TRUE(SetTextOf(ControlOf(window, Control::txtInterval), "45"));
-        ::PostMessageA(window, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+        Minimise(window);
         ASSERT_TRUE(WaitForHidden(window));
         // Ticking a box and typing do not save by themselves; leaving must not lose them.
         EXPECT_EQ(ReadSetting("Auto"), std::nullopt);
@@ -71,7 +71,7 @@ TEST_F(ProgramTest, AnInstallersCloseRequestSavesTheSettingsAndEndsTheProgram) {
     Click(ControlOf(window, Control::chkAuto));
     ASSERT_TRUE(
         WaitUntil([&] { return CheckOf(ControlOf(window, Control::chkAuto)) == 1; }, kUiTimeout));
-    ::PostMessageA(window, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    Minimise(window);
     ASSERT_TRUE(WaitForHidden(window));
     DWORD_PTR agreed = FALSE;
     ASSERT_TRUE(::SendMessageTimeoutA(window, WM_QUERYENDSESSION, 0, ENDSESSION_CLOSEAPP,

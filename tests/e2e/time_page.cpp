@@ -13,7 +13,11 @@ testsupport::HttpReply TimePage::Answer() const {
         return testsupport::Status(500, "Internal Server Error", "down");
     SYSTEMTIME now{};
     ::GetSystemTime(&now);
-    return testsupport::Ok(TimePageBody(now.wHour, now.wMinute, now.wSecond));
+    testsupport::HttpReply reply =
+        testsupport::Ok(TimePageBody(now.wHour, now.wMinute, now.wSecond));
+    if (slow_)
+        reply.byteInterval = std::chrono::milliseconds(10);
+    return reply;
 }
 
 std::string TimePageBody(int hour, int minute, int second) {

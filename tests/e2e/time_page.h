@@ -22,11 +22,15 @@ class TimePage {
 
     // Down: every request is still counted, and answered with 500 and a short page.
     void SetDown(bool down) { down_ = down; }
+    // Slow: every byte of an answer comes 10 ms after the one before, so that a measure of its
+    // several requests lasts many seconds.
+    void SetSlow(bool slow) { slow_ = slow; }
 
   private:
     testsupport::HttpReply Answer() const;
 
     std::atomic<bool> down_{false};
+    std::atomic<bool> slow_{false};
     testsupport::HttpServer server_;
 };
 

@@ -48,6 +48,15 @@ void ChooseMenuKey(HWND menu, char key) {
     ::PostMessageA(menu, WM_CHAR, static_cast<WPARAM>(key), 1);
 }
 
+void PressKey(HWND window, UINT virtualKey) {
+    ::PostMessageA(window, WM_KEYDOWN, virtualKey, 1);
+    ::PostMessageA(window, WM_KEYUP, virtualKey, static_cast<LPARAM>(0xC0000001u));
+}
+
+void Minimise(HWND mainWindow) {
+    ::PostMessageA(mainWindow, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+}
+
 HWND WaitForMessageBox(DWORD processId, std::chrono::milliseconds timeout) {
     HWND box = nullptr;
     WaitUntil(

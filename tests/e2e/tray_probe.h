@@ -24,6 +24,12 @@ bool MenuOpen(DWORD processId);
 // Picks a menu item by its access key, as typing it does while the menu is open.
 void ChooseMenuKey(HWND menu, char key);
 
+// A key pressed and released over the window (the menu, the box), as the keyboard sends it.
+void PressKey(HWND window, UINT virtualKey);
+
+// Minimises the main window as its minimise button does, which puts it behind its icon.
+void Minimise(HWND mainWindow);
+
 // The program's confirmation box titled "Chronalign", once it is up.
 HWND WaitForMessageBox(DWORD processId, std::chrono::milliseconds timeout);
 bool MessageBoxOpen(DWORD processId);

@@ -12,10 +12,6 @@ using platform::Control;
 constexpr UINT kLeftButtonUp = 514;
 constexpr UINT kRightButtonUp = 517;
 
-void Minimise(HWND window) {
-    ::PostMessageA(window, WM_SYSCOMMAND, SC_MINIMIZE, 0);
-}
-
 TEST_F(ProgramTest, TheIconBringsBackTheWindowThatCloseAndMinimiseHide) {
     Program program;
     HWND window = ShownWindow(program);

@@ -79,11 +79,11 @@ std::uint32_t MainWindowIcon() {
     return fake::Window().icon;
 }
 
-int ScaleMode() {
-    return fake::Window().scaleMode;
-}
 double TwipsPerPixelX() {
     return fake::Window().twipsPerPixelX;
+}
+bool InModalLoop() {
+    return fake::Window().inModalLoop;
 }
 
 void DoEvents() {

@@ -29,8 +29,8 @@ struct WindowState {
     bool visible = false;
     bool timerEnabled = false;
     bool trayRetryTimerEnabled = false;
-    int scaleMode = 1;  // twips
     double twipsPerPixelX = 15;
+    bool inModalLoop = false;  // the user holds a menu, a message box or a move of the window
     std::uint32_t handle = 0x00010042;
     std::uint32_t icon = 0x00020017;
     std::array<ControlState, platform::kControlCount> controls;

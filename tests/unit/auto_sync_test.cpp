@@ -256,5 +256,69 @@ TEST_F(AutoSyncTest, ARefusedSetWaitsForTheFullInterval) {
     EXPECT_EQ(fake::Clock().setCalls.size(), 2u);
 }
 
+TEST_F(AutoSyncTest, NothingStartsInsideAMoveOrAMenuAndTheFirstTickAfterItDecides) {
+    On("1");
+    SyncedAt(1, 0, 0);
+    fake::Window().inModalLoop = true;  // the user drags the window past the due moment
+    TickFor(120'000, 1000);
+    EXPECT_EQ(Downloads(), 0);
+    fake::Window().inModalLoop = false;
+    TickFor(50);
+    EXPECT_EQ(Downloads(), 1);
+}
+
+TEST_F(AutoSyncTest, AResumeSetsTheClockOnceTheNetworkHasHadAMoment) {
+    On("15");
+    SyncedAt(1, 0, 0);
+    TickFor(1000);
+    AutoSyncResumed();
+    TickFor(9'900);
+    EXPECT_EQ(Downloads(), 0);
+    TickFor(200);
+    EXPECT_EQ(Downloads(), 1);
+    TickFor(14 * 60'000, 1000);  // from then on the interval, from that set
+    EXPECT_EQ(Downloads(), 1);
+    TickFor(61'000, 1000);
+    EXPECT_EQ(Downloads(), 2);
+}
+
+TEST_F(AutoSyncTest, AFailureAfterAResumeIsRetriedOnceAMinute) {
+    networkUp = false;
+    On("15");
+    SyncedAt(1, 0, 0);
+    AutoSyncResumed();
+    TickFor(10'050);
+    EXPECT_EQ(Downloads(), 1);
+    TickFor(59'000, 1000);
+    EXPECT_EQ(Downloads(), 1);
+    TickFor(1000);
+    EXPECT_EQ(Downloads(), 2);
+    networkUp = true;
+    TickFor(60'000, 1000);
+    EXPECT_EQ(Downloads(), 3);
+    TickFor(10 * 60'000, 1000);
+    EXPECT_EQ(Downloads(), 3);
+}
+
+TEST_F(AutoSyncTest, AResumeWaitsOutALoopAndIsForgottenWithTheBoxClear) {
+    On("15");
+    SyncedAt(1, 0, 0);
+    fake::Window().inModalLoop = true;  // the Exit confirmation left open over the sleep
+    AutoSyncResumed();
+    TickFor(30'000, 1000);
+    fake::Window().inModalLoop = false;
+    EXPECT_EQ(Downloads(), 0);
+    TickFor(50);
+    EXPECT_EQ(Downloads(), 1);
+
+    SyncedAt(2, 0, 0);
+    fake::ControlOf(Control::chkAuto).value = 0;
+    AutoSyncResumed();
+    TickFor(20'000, 1000);
+    fake::ControlOf(Control::chkAuto).value = 1;  // the schedule goes by the last set again
+    TickFor(20'000, 1000);
+    EXPECT_EQ(Downloads(), 1);
+}
+
 }  // namespace
 }  // namespace chronalign

@@ -166,7 +166,7 @@ TEST_F(FrmMainTest, IconMessagesActOnlyWhileMinimised) {
     EXPECT_FALSE(fake::Window().visible);
 }
 
-TEST_F(FrmMainTest, TheIconMessageIsRoundedFromPixelsOrTwips) {
+TEST_F(FrmMainTest, TheIconMessageIsRoundedFromTwips) {
     Minimise();
     fake::Window().twipsPerPixelX = 12;     // 120 dots per inch
     Form_MouseMove(0, 0, 514 * 12 + 5, 0);  // 514.42 pixels
@@ -174,11 +174,10 @@ TEST_F(FrmMainTest, TheIconMessageIsRoundedFromPixelsOrTwips) {
     EXPECT_TRUE(fake::Window().visible);
 
     Minimise();
-    fake::Window().scaleMode = platform::kScalePixels;
-    Form_MouseMove(0, 0, 516.5f, 0);  // halves go to the even neighbour: 516, nothing
+    Form_MouseMove(0, 0, 516.5f * 12, 0);  // halves go to the even neighbour: 516, nothing
     fake::RunPendingEvents();
     EXPECT_FALSE(fake::Window().visible);
-    Form_MouseMove(0, 0, 513.5f, 0);  // 514: restore
+    Form_MouseMove(0, 0, 513.5f * 12, 0);  // 514: restore
     fake::RunPendingEvents();
     EXPECT_TRUE(fake::Window().visible);
 }
@@ -244,6 +243,21 @@ TEST_F(FrmMainTest, TheIconComesBackWhenTheShellRebuildsTheNotificationArea) {
     EXPECT_EQ(fake::Shell().notifyCalls.back().message, platform::kNimAdd);
     EXPECT_EQ(fake::Shell().notifyCalls.back().data.uID, 1u);
     EXPECT_FALSE(fake::Window().trayRetryTimerEnabled);
+}
+
+TEST_F(FrmMainTest, TheNotificationIconTakesTheWindowsIconLoadedForANewDpi) {
+    const auto& calls = fake::Shell().notifyCalls;
+    fake::Shell().notifyCalls.clear();
+    fake::Window().icon = 0x00020099;
+    Form_IconChanged();
+    ASSERT_EQ(calls.size(), 1u);
+    EXPECT_EQ(calls[0].message, platform::kNimModify);
+    EXPECT_EQ(calls[0].data.hIcon, 0x00020099u);
+    EXPECT_EQ(calls[0].data.uID, 1u);
+
+    fake::ResetAll();  // before the load no icon was added, so none is changed
+    Form_IconChanged();
+    EXPECT_TRUE(calls.empty());
 }
 
 TEST_F(FrmMainTest, TheIconIsOfferedAgainUntilTheShellIsUp) {

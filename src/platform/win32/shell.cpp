@@ -11,7 +11,8 @@ namespace platform {
 
 namespace {
 
-static_assert(kNimAdd == NIM_ADD && kNimDelete == NIM_DELETE && kSwShowNormal == SW_SHOWNORMAL);
+static_assert(kNimAdd == NIM_ADD && kNimModify == NIM_MODIFY && kNimDelete == NIM_DELETE &&
+              kSwShowNormal == SW_SHOWNORMAL);
 static_assert(kNifMessage == NIF_MESSAGE && kNifIcon == NIF_ICON && kNifTip == NIF_TIP);
 static_assert(kIconCallbackMessage == WM_MOUSEMOVE && kIconLeftButtonUp == WM_LBUTTONUP &&
               kIconLeftButtonDoubleClick == WM_LBUTTONDBLCLK && kIconRightButtonUp == WM_RBUTTONUP);

@@ -127,12 +127,12 @@ std::uint32_t MainWindowIcon() {
     return win32::HandleValue(Ui().smallIcon.get());
 }
 
-int ScaleMode() {
-    return 1;
-}  // twips
-
 double TwipsPerPixelX() {
     return 1440.0 / Ui().dpi;
+}
+
+bool InModalLoop() {
+    return Ui().modalLoops > 0;
 }
 
 void DoEvents() {

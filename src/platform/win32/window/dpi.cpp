@@ -16,6 +16,7 @@ Function UserProc(const char* name) {
 using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
 using AdjustWindowRectExForDpiFn = BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT);
 using ChangeWindowMessageFilterExFn = BOOL(WINAPI*)(HWND, UINT, DWORD, void*);
+using GetSystemMetricsForDpiFn = int(WINAPI*)(int, UINT);
 
 constexpr DWORD kMessageFilterAllow = 1;  // MSGFLT_ALLOW
 
@@ -45,6 +46,11 @@ SIZE WindowSizeForClient(int clientWidth, int clientHeight, DWORD style, DWORD e
     if (adjustForDpi == nullptr || !adjustForDpi(&rect, style, FALSE, exStyle, dpi))
         ::AdjustWindowRectEx(&rect, style, FALSE, exStyle);
     return SIZE{rect.right - rect.left, rect.bottom - rect.top};
+}
+
+int MetricForDpi(int index, UINT dpi) {
+    static const auto forDpi = UserProc<GetSystemMetricsForDpiFn>("GetSystemMetricsForDpi");
+    return forDpi != nullptr ? forDpi(index, dpi) : ::GetSystemMetrics(index);
 }
 
 int TwipsToPixels(int twips, UINT dpi) {

@@ -11,6 +11,10 @@ UINT DpiOfWindow(HWND window);
 // The window rectangle whose client area is the given size at the given DPI.
 SIZE WindowSizeForClient(int clientWidth, int clientHeight, DWORD style, DWORD exStyle, UINT dpi);
 
+// A system metric in pixels (SM_CXICON, say) at the DPI given; at the system's DPI where Windows
+// has no metrics per DPI (before Windows 10 1607).
+int MetricForDpi(int index, UINT dpi);
+
 // Twips at a DPI to pixels, rounded to the nearest pixel.
 int TwipsToPixels(int twips, UINT dpi);
 

@@ -3,6 +3,8 @@
 #include <commctrl.h>
 #include <windowsx.h>
 
+#include <utility>
+
 #include "base/identity.h"
 #include "platform/win32/window/controls.h"
 #include "platform/win32/window/dpi.h"
@@ -124,12 +126,39 @@ void ResizeForDpi(HWND window) {
                    SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+HICON LoadIconSized(int metricX, int metricY) {
+    return static_cast<HICON>(::LoadImageA(Ui().instance, MAKEINTRESOURCEA(IDI_CHRONALIGN),
+                                           IMAGE_ICON, MetricForDpi(metricX, Ui().dpi),
+                                           MetricForDpi(metricY, Ui().dpi), LR_DEFAULTCOLOR));
+}
+
+// The window's icons drawn for its DPI rather than stretched by Windows: the title bar and the
+// task switcher take them at once, and the icons they replace are let go.
+void LoadIcons(HWND window) {
+    auto& ui = Ui();
+    platform::Icon big(LoadIconSized(SM_CXICON, SM_CYICON));
+    platform::Icon small(LoadIconSized(SM_CXSMICON, SM_CYSMICON));
+    ::SendMessageA(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big.get()));
+    ::SendMessageA(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small.get()));
+    ui.bigIcon = std::move(big);
+    ui.smallIcon = std::move(small);
+}
+
 void OnDpiChanged(HWND window, WPARAM wParam, const RECT& suggested) {
     Ui().dpi = HIWORD(wParam);
     ::SetWindowPos(window, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
                    suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
     ResizeForDpi(window);  // the client area stays exactly its size in twips
     LayoutControls();
+    LoadIcons(window);
+    events::IconChanged();
+}
+
+// Microsoft asks a window that handles it to answer TRUE.
+LRESULT OnPowerBroadcast(WPARAM event) {
+    if (event == PBT_APMRESUMEAUTOMATIC)  // every resume; a user's presence comes separately
+        events::Resumed();
+    return TRUE;
 }
 
 // Enter presses the focused push button, as in any dialog: the keyboard navigation asks the
@@ -188,6 +217,8 @@ LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
             if (wParam != 0)
                 events::Unload();
             return 0;
+        case WM_POWERBROADCAST:
+            return OnPowerBroadcast(wParam);
         case WM_DPICHANGED:
             OnDpiChanged(window, wParam, *reinterpret_cast<const RECT*>(lParam));
             return 0;
@@ -214,20 +245,12 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     }
 }
 
-HICON LoadIconSized(int metricX, int metricY) {
-    return static_cast<HICON>(::LoadImageA(Ui().instance, MAKEINTRESOURCEA(IDI_CHRONALIGN),
-                                           IMAGE_ICON, ::GetSystemMetrics(metricX),
-                                           ::GetSystemMetrics(metricY), LR_DEFAULTCOLOR));
-}
-
 bool RegisterMainClass() {
     auto& ui = Ui();
     WNDCLASSEXA wc{};
     wc.cbSize = sizeof wc;
     wc.lpfnWndProc = WindowProc;
     wc.hInstance = ui.instance;
-    wc.hIcon = ui.bigIcon.get();
-    wc.hIconSm = ui.smallIcon.get();
     wc.hCursor = ::LoadCursor(nullptr, IDC_ARROW);
     wc.hbrBackground = ::CreateSolidBrush(chronalign::kFrmMainForm.backColor);
     wc.lpszClassName = kClassName;
@@ -249,8 +272,6 @@ HWND CreateMainWindow() {
     ui.instance = ::GetModuleHandleA(nullptr);
     INITCOMMONCONTROLSEX common{sizeof common, ICC_STANDARD_CLASSES};
     ::InitCommonControlsEx(&common);
-    ui.bigIcon.reset(LoadIconSized(SM_CXICON, SM_CYICON));
-    ui.smallIcon.reset(LoadIconSized(SM_CXSMICON, SM_CYSMICON));
     ui.picture.reset(static_cast<HBITMAP>(::LoadImageA(ui.instance, MAKEINTRESOURCEA(IDB_PICTURE),
                                                        IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
     if (!RegisterMainClass())
@@ -263,6 +284,7 @@ HWND CreateMainWindow() {
         return nullptr;
     ui.window = window;
     ui.dpi = DpiOfWindow(window);
+    LoadIcons(window);  // the class has none: the window's DPI is known only now
     ResizeForDpi(window);
     CreateControls(window);
     LayoutControls();
