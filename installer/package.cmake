@@ -2,7 +2,8 @@
 #   -DDEFINITIONS=   the file the build writes beside the package, which sets
 #                    WIXL MSIINFO MSIBUILD (the msitools programs), SOURCE (Chronalign.wxs),
 #                    VERSION PRODUCT_CODE UPGRADE_CODE README ICON, and the identity: MAKER TITLE
-#                    PRODUCT_NAME SETTINGS_KEY RUN_VALUE HOME_PAGE
+#                    PRODUCT_NAME PROGRAM_FILE SERVICE_FILE SETTINGS_KEY TIME_PAGE_VALUE RUN_KEY
+#                    RUN_VALUE HOME_PAGE
 #                    SERVICE_NAME (the time service's, for the service manager)
 #   -DPROGRAM= -DSERVICE= -DOUTPUT=     the programs to package and the package to write
 # Every path is absolute. A failed build leaves no package behind, so the next build tries again.
@@ -26,9 +27,10 @@ from_root(icon "${ICON}")
 from_root(service "${SERVICE}")
 set(defines -D Version=${VERSION} -D ProductCode=${PRODUCT_CODE} -D UpgradeCode=${UPGRADE_CODE}
   -D ProgramExe=${program} -D Readme=${readme} -D Icon=${icon}
-  -D Maker=${MAKER} -D Title=${TITLE} -D ProductName=${PRODUCT_NAME} -D SettingsKey=${SETTINGS_KEY}
-  -D ServiceExe=${service} -D ServiceName=${SERVICE_NAME} -D RunValue=${RUN_VALUE}
-  -D HomePage=${HOME_PAGE})
+  -D Maker=${MAKER} -D Title=${TITLE} -D ProductName=${PRODUCT_NAME}
+  -D ProgramFile=${PROGRAM_FILE} -D ServiceFile=${SERVICE_FILE} -D SettingsKey=${SETTINGS_KEY}
+  -D TimePageValue=${TIME_PAGE_VALUE} -D ServiceExe=${service} -D ServiceName=${SERVICE_NAME}
+  -D RunKey=${RUN_KEY} -D RunValue=${RUN_VALUE} -D HomePage=${HOME_PAGE})
 
 file(REMOVE "${OUTPUT}")
 execute_process(COMMAND "${WIXL}" --arch x86 ${defines} -o "${OUTPUT}" "${SOURCE}"

@@ -22,7 +22,6 @@ using platform::Control;
 
 constexpr const char* kApplication = identity::kSettingsApplication;
 constexpr const char* kSection = identity::kSettingsSection;
-constexpr const char* kRunSubKey = R"(Software\Microsoft\Windows\CurrentVersion\Run)";
 
 std::optional<std::string> Read(const char* key, const char* defaultText) {
     return TryReadSetting(kApplication, kSection, key, defaultText);
@@ -99,7 +98,7 @@ std::string RunCommand() {
 
 void WriteRunEntry() {
     const bool autoRun = platform::GetValue(Control::chkAutoRun) == 1;
-    SetRunValue(kRunSubKey, identity::kRunValueName, autoRun ? RunCommand() : std::string(),
+    SetRunValue(identity::kRunKey, identity::kRunValueName, autoRun ? RunCommand() : std::string(),
                 platform::kRegSz);
 }
 

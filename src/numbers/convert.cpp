@@ -13,6 +13,7 @@
 #include <optional>
 #include <string>
 
+#include "numbers/integer.h"
 #include "platform/locale.h"
 
 namespace chronalign {
@@ -26,9 +27,6 @@ constexpr std::string_view kPoint = ".";
 
 bool IsBlank(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n';
-}
-bool IsDigit(char c) {
-    return c >= '0' && c <= '9';
 }
 
 std::string_view Trimmed(std::string_view text) {

@@ -2,6 +2,8 @@
 
 #include <chrono>
 
+#include "numbers/integer.h"
+
 namespace chronalign {
 
 namespace {
@@ -42,7 +44,7 @@ void PreviousDay(platform::SystemTime& t) {
 }
 
 std::int32_t Modulo(std::int32_t a, std::int32_t b) {
-    return (a % b + b) % b;
+    return a - FloorDiv(a, b) * b;
 }
 
 }  // namespace
@@ -60,12 +62,8 @@ platform::SystemTime RecordOfInstant(std::int64_t microseconds) {
     using namespace std::chrono;
     constexpr std::int64_t kPerDay = std::int64_t{kSecondsPerDay} * 1'000'000;
     constexpr std::int64_t kDaysFrom1601To1970 = 134'774;
-    std::int64_t day = microseconds / kPerDay;
-    std::int64_t rest = microseconds % kPerDay;
-    if (rest < 0) {
-        rest += kPerDay;
-        --day;
-    }
+    const std::int64_t day = FloorDiv(microseconds, kPerDay);
+    const std::int64_t rest = microseconds - day * kPerDay;
     const sys_days date{days{day - kDaysFrom1601To1970}};
     const year_month_day ymd{date};
     const auto ms = static_cast<std::int32_t>(rest / 1000);

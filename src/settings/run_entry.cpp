@@ -1,6 +1,7 @@
 #include "settings/run_entry.h"
 
 #include "settings/reg_key.h"
+#include "settings/reg_text.h"
 
 namespace chronalign {
 
@@ -57,10 +58,7 @@ long RegWriteValue(platform::RegKey key, const std::string& valueName, std::uint
                    const std::string& data) {
     if (valueType != platform::kRegSz)
         return platform::kErrorSuccess;
-    const std::string bytes = data + '\0';
-    return platform::RegSetValueExA(key, valueName.c_str(), 0, valueType,
-                                    reinterpret_cast<const std::uint8_t*>(bytes.data()),
-                                    static_cast<std::uint32_t>(bytes.size()));
+    return WriteText(key, valueName.c_str(), data);
 }
 
 }  // namespace chronalign

@@ -5,6 +5,7 @@
 #include "base/identity.h"
 #include "platform/registry.h"
 #include "settings/reg_key.h"
+#include "settings/reg_text.h"
 
 namespace chronalign {
 
@@ -29,11 +30,6 @@ bool IsAddress(std::string_view application, std::string_view section, std::stri
 std::string KeyPath(std::string_view application, std::string_view section) {
     return std::string(identity::kSettingsRoot) + "\\" + std::string(application) + "\\" +
            std::string(section);
-}
-
-// A REG_SZ as stored carries its NUL; one written by another program may carry several or none.
-std::string TextOf(const std::string& data) {
-    return data.substr(0, data.find('\0'));
 }
 
 }  // namespace
@@ -78,11 +74,7 @@ bool WriteSetting(std::string_view application, std::string_view section, std::s
                                   platform::kKeySetValue,
                                   open.Receive()) != platform::kErrorSuccess)
         return false;
-    const std::string bytes = std::string(text) + '\0';
-    return platform::RegSetValueExA(open.get(), std::string(key).c_str(), 0, platform::kRegSz,
-                                    reinterpret_cast<const std::uint8_t*>(bytes.data()),
-                                    static_cast<std::uint32_t>(bytes.size())) ==
-           platform::kErrorSuccess;
+    return WriteText(open.get(), std::string(key).c_str(), text) == platform::kErrorSuccess;
 }
 
 }  // namespace chronalign

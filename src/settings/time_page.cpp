@@ -5,6 +5,7 @@
 #include "base/identity.h"
 #include "platform/registry.h"
 #include "settings/reg_key.h"
+#include "settings/reg_text.h"
 #include "settings/store.h"
 
 namespace chronalign {
@@ -25,7 +26,7 @@ std::string MachineText(const char* keyPath) {
             platform::kErrorSuccess ||
         type != platform::kRegSz)
         return {};
-    return data.substr(0, data.find('\0'));
+    return TextOf(data);
 }
 
 // The machine's own text, else the maker's page: what is left when no policy decides.

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "numbers/integer.h"
 #include "numbers/time_of_day.h"
 
 namespace chronalign {
@@ -12,11 +13,6 @@ namespace {
 constexpr Microseconds kMillisecond = 1'000;
 constexpr Microseconds kSecond = 1'000'000;
 constexpr Microseconds kDay = Microseconds{kSecondsPerDay} * kSecond;
-
-Microseconds FloorDiv(Microseconds a, Microseconds b) {
-    const Microseconds q = a / b;
-    return q * b != a && (a < 0) != (b < 0) ? q - 1 : q;
-}
 
 // The offsets a sample allows, lo <= offset < hi. The server read its clock at some instant
 // between sending and arrival, and the page states that reading truncated to its unit: the

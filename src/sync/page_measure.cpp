@@ -1,8 +1,8 @@
 #include "sync/page_measure.h"
 
 #include <algorithm>
-#include <cctype>
 
+#include "numbers/integer.h"
 #include "platform/clock.h"
 #include "sync/server_time.h"
 
@@ -83,8 +83,7 @@ std::optional<platform::PageAddress> SplitUrl(std::string_view address) {
     if (colon != std::string_view::npos && (close == std::string_view::npos || colon > close)) {
         const std::string_view digits = authority.substr(colon + 1);
         if (digits.empty() || digits.size() > 5 ||
-            !std::all_of(digits.begin(), digits.end(),
-                         [](char c) { return std::isdigit(static_cast<unsigned char>(c)); }))
+            !std::all_of(digits.begin(), digits.end(), IsDigit))
             return std::nullopt;
         port = 0;
         for (const char c : digits) port = port * 10 + static_cast<std::uint32_t>(c - '0');

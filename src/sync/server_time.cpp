@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "numbers/convert.h"
+#include "numbers/integer.h"
 #include "numbers/time_of_day.h"
 
 namespace chronalign {
@@ -38,10 +39,6 @@ std::int16_t Field(std::string_view time, std::size_t from) {
 constexpr std::string_view kMillisecondToken = "msec=";
 constexpr std::size_t kMostSecondDigits = 12;  // far beyond any date, well within 64 bits
 
-bool IsDigit(char c) {
-    return c >= '0' && c <= '9';
-}
-
 // The milliseconds since 1970 that a token at the start of text states; nothing unless it has
 // digits, a point and exactly three decimals.
 std::optional<std::int64_t> TokenMilliseconds(std::string_view text) {
@@ -60,11 +57,6 @@ std::optional<std::int64_t> TokenMilliseconds(std::string_view text) {
     if (at + 4 < text.size() && IsDigit(text[at + 4]))
         return std::nullopt;
     return seconds * 1000 + fraction;
-}
-
-std::int32_t FloorDiv(std::int32_t a, std::int32_t b) {
-    const std::int32_t q = a / b;
-    return q * b != a && (a < 0) != (b < 0) ? q - 1 : q;
 }
 
 }  // namespace

@@ -4,19 +4,23 @@ cmake_minimum_required(VERSION 3.25)
 # layers it stands on (the README's layout tells them). A file in a folder that no layer claims
 # is a fault too, so a new folder cannot escape the check. The product's identity
 # (base/identity.h), generated and including nothing, is for every layer.
+# Run as: cmake -DSRC=<src/> -DPORTABLE_LAYERS=<the build's portable layers, comma-separated>
+#   -P check_layers.cmake
 
-# Folder and layer, the more specific folder first.
+# Folder and layer: each portable layer in the folder of its name, as the build names them, and
+# around them the entry points, the Win32 halves and the platform headers.
+string(REPLACE "," ";" portable_layers "${PORTABLE_LAYERS}")
+if(NOT portable_layers)
+  message(FATAL_ERROR "no portable layers given (PORTABLE_LAYERS)")
+endif()
 set(layer_folders
   main/ main
-  ui/ ui
-  app/ app
   service/win32/ service_win32
-  service/ service
-  sync/ sync
-  settings/ settings
-  numbers/ numbers
   platform/win32/ platform_win32
   platform/ platform)
+foreach(layer IN LISTS portable_layers)
+  list(APPEND layer_folders ${layer}/ ${layer})
+endforeach()
 
 # What each layer may include. The two entry points start everything; each program's Win32 half
 # stands on the Win32 definitions' helpers; the platform headers stand on nothing.
@@ -32,19 +36,28 @@ set(allowed_numbers ${portable_floor})
 set(allowed_platform_win32 platform_win32 platform)
 set(allowed_platform platform)
 
-# The layer a path under SRC (a file, or what an include names) belongs to; empty for none.
+foreach(layer IN LISTS portable_layers)
+  if(NOT DEFINED allowed_${layer})
+    message(FATAL_ERROR "the portable layer ${layer} has no place among the layers here")
+  endif()
+endforeach()
+
+# The layer a path under SRC (a file, or what an include names) belongs to, by the longest folder
+# that begins it (service/win32/ before service/); empty for none.
 function(layer_of path out)
-  set(${out} "" PARENT_SCOPE)
+  set(found "")
+  set(longest 0)
   set(pairs ${layer_folders})
   while(pairs)
     list(POP_FRONT pairs folder layer)
     string(LENGTH ${folder} length)
     string(SUBSTRING "${path}" 0 ${length} start)
-    if(start STREQUAL folder)
-      set(${out} ${layer} PARENT_SCOPE)
-      return()
+    if(start STREQUAL folder AND length GREATER longest)
+      set(found ${layer})
+      set(longest ${length})
     endif()
   endwhile()
+  set(${out} "${found}" PARENT_SCOPE)
 endfunction()
 
 file(GLOB_RECURSE sources RELATIVE ${SRC} ${SRC}/*)

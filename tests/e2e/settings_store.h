@@ -13,7 +13,7 @@
 namespace e2e {
 
 inline constexpr const char* kSettingsKey = chronalign::identity::kUserSettingsKey;
-inline constexpr const char* kRunKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+inline constexpr const char* kRunKey = chronalign::identity::kRunKey;
 inline constexpr const char* kRunValue = chronalign::identity::kRunValueName;
 
 struct StoredValue {

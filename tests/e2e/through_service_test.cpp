@@ -86,16 +86,10 @@ TEST_F(ThroughService, WithTheServiceStoppedTheProgramStartsItAndItSetsTheClock)
 
 // Sets the service's start type; true when the service manager took it.
 bool SetStartType(DWORD startType) {
-    const SC_HANDLE manager = ::OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT);
-    const SC_HANDLE service =
-        ::OpenServiceA(manager, testsupport::kServiceName, SERVICE_CHANGE_CONFIG);
-    const bool changed =
-        service &&
-        ::ChangeServiceConfigA(service, SERVICE_NO_CHANGE, startType, SERVICE_NO_CHANGE, nullptr,
-                               nullptr, nullptr, nullptr, nullptr, nullptr, nullptr);
-    ::CloseServiceHandle(service);
-    ::CloseServiceHandle(manager);
-    return changed;
+    const auto service = testsupport::OpenTimeService({SERVICE_CHANGE_CONFIG});
+    return service &&
+           ::ChangeServiceConfigA(service.get(), SERVICE_NO_CHANGE, startType, SERVICE_NO_CHANGE,
+                                  nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr);
 }
 
 TEST_F(ThroughService, WithTheServiceDisabledTheProgramSetsTheClockItself) {

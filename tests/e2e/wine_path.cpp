@@ -4,21 +4,13 @@
 
 #include <algorithm>
 
+#include "platform/win32/ansi_text.h"
+
 namespace e2e {
 
 namespace {
 
 using DosFileNameFn = WCHAR*(CDECL*)(const char*);
-
-std::string Narrow(const WCHAR* wide) {
-    const int size = ::WideCharToMultiByte(CP_ACP, 0, wide, -1, nullptr, 0, nullptr, nullptr);
-    if (size <= 1)
-        return {};
-    std::string text(static_cast<std::size_t>(size), '\0');
-    ::WideCharToMultiByte(CP_ACP, 0, wide, -1, text.data(), size, nullptr, nullptr);
-    text.resize(static_cast<std::size_t>(size - 1));
-    return text;
-}
 
 // Wine's kernel32 export; absent on Windows, where the paths are DOS paths already.
 std::string WineDosPath(const std::string& unixPath) {
@@ -32,7 +24,7 @@ std::string WineDosPath(const std::string& unixPath) {
     WCHAR* wide = convert(unixPath.c_str());
     if (wide == nullptr)
         return {};
-    std::string path = Narrow(wide);
+    std::string path = platform::win32::Narrow(wide);
     ::HeapFree(::GetProcessHeap(), 0, wide);
     return path;
 }

@@ -187,22 +187,18 @@ class TimeServiceTest : public ::testing::Test {
 };
 
 TEST_F(TimeServiceTest, IsRegisteredToStartAutomaticallyAsLocalService) {
-    const SC_HANDLE manager = ::OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT);
-    const SC_HANDLE service =
-        ::OpenServiceA(manager, testsupport::kServiceName, SERVICE_QUERY_CONFIG);
-    ASSERT_NE(service, nullptr);
+    const auto service = testsupport::OpenTimeService({SERVICE_QUERY_CONFIG});
+    ASSERT_TRUE(service);
     alignas(QUERY_SERVICE_CONFIGA) char buffer[8192];
     auto* config = reinterpret_cast<QUERY_SERVICE_CONFIGA*>(buffer);
     DWORD size = 0;
-    ASSERT_TRUE(::QueryServiceConfigA(service, config, sizeof buffer, &size));
+    ASSERT_TRUE(::QueryServiceConfigA(service.get(), config, sizeof buffer, &size));
     EXPECT_STREQ(config->lpDisplayName, chronalign::identity::kServiceDisplayName);
     EXPECT_EQ(config->dwStartType, static_cast<DWORD>(SERVICE_AUTO_START));
     EXPECT_EQ(config->dwServiceType, static_cast<DWORD>(SERVICE_WIN32_OWN_PROCESS));
     EXPECT_STREQ(config->lpServiceStartName, "NT AUTHORITY\\LocalService");
     EXPECT_NE(std::string(config->lpBinaryPathName).find("ChronalignService.exe"),
               std::string::npos);
-    ::CloseServiceHandle(service);
-    ::CloseServiceHandle(manager);
 }
 
 std::size_t EntriesIn(const std::string& events) {

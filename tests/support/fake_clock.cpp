@@ -3,16 +3,15 @@
 #include <string>
 
 #include "fake_log.h"
+#include "numbers/integer.h"
 
 namespace fake {
 
 namespace {
 
-constexpr std::int64_t kMsPerDay = 86'400'000;
+using chronalign::FloorDiv;
 
-std::int64_t FloorDiv(std::int64_t a, std::int64_t b) {
-    return a / b - ((a % b != 0) && ((a < 0) != (b < 0)));
-}
+constexpr std::int64_t kMsPerDay = 86'400'000;
 
 std::string Describe(const platform::SystemTime& t) {
     return std::to_string(t.wYear) + "-" + std::to_string(t.wMonth) + "-" + std::to_string(t.wDay) +
@@ -45,7 +44,7 @@ platform::SystemTime CivilFromMilliseconds(std::int64_t ms) {
     std::int64_t days = FloorDiv(ms, kMsPerDay);
     std::int64_t rest = ms - days * kMsPerDay;
     const std::int64_t z = days + 719468;
-    const std::int64_t era = FloorDiv(z, 146097);
+    const std::int64_t era = FloorDiv(z, std::int64_t{146097});
     const std::int64_t doe = z - era * 146097;
     const std::int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
     const std::int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
@@ -109,7 +108,7 @@ namespace {
 std::int64_t LocalMillisecondsOfDay() {
     const std::int64_t local =
         fake::ToMilliseconds(fake::Clock().utc) + fake::Clock().zoneOffsetSeconds * 1000;
-    return local - fake::FloorDiv(local, 86'400'000) * 86'400'000;
+    return local - fake::FloorDiv(local, fake::kMsPerDay) * fake::kMsPerDay;
 }
 
 }  // namespace

@@ -34,6 +34,12 @@ std::string RootName(platform::RegKey root) {
     return it == OpenKeys().end() ? "" : it->second;
 }
 
+bool WriteDenied(const std::string& path) {
+    const auto& denied = Registry().writeDenied;
+    return std::any_of(denied.begin(), denied.end(),
+                       [&](const std::string& d) { return Lower(d) == Lower(path); });
+}
+
 // The stored spelling of a key path, matched without regard to case.
 std::map<std::string, std::map<std::string, RegValue>>::iterator FindKey(const std::string& path) {
     auto& keys = Registry().keys;
@@ -111,7 +117,7 @@ long RegOpenKeyExA(RegKey root, const char* subKey, std::uint32_t options, std::
     auto key = fake::FindKey(path);
     if (key == fake::Registry().keys.end())
         return kErrorFileNotFound;
-    if ((access & kKeySetValue) && fake::Registry().writeDenied.contains(fake::Lower(path)))
+    if ((access & kKeySetValue) && fake::WriteDenied(path))
         return kErrorAccessDenied;
     *result = fake::OpenHandle(key->first);
     return kErrorSuccess;
@@ -123,7 +129,7 @@ long RegCreateKeyExA(RegKey root, const char* subKey, std::uint32_t access, RegK
     *result = 0;
     if (fake::RootName(root).empty())
         return kErrorInvalidHandle;
-    if ((access & kKeySetValue) && fake::Registry().writeDenied.contains(fake::Lower(path)))
+    if ((access & kKeySetValue) && fake::WriteDenied(path))
         return kErrorAccessDenied;
     auto key = fake::FindKey(path);
     if (key == fake::Registry().keys.end()) {

@@ -33,7 +33,7 @@ struct SetValueCall {
 struct RegistryState {
     // key path (as first created) -> value name (lower case) -> value
     std::map<std::string, std::map<std::string, RegValue>> keys;
-    std::set<std::string> writeDenied;  // key paths (lower case) that refuse opening for writing
+    std::set<std::string> writeDenied;  // key paths (in any case) that refuse opening for writing
     bool queriesFail = false;           // every read fails: the store cannot be read at all
     std::set<std::string> failingSets;  // value names (lower case) whose writes fail
     std::vector<SetValueCall> setCalls;
@@ -43,9 +43,8 @@ RegistryState& Registry();
 // Empty but for the two Run keys, which every Windows has.
 void ResetRegistry();
 
-inline constexpr const char* kRunKeyMachine =
-    R"(HKLM\Software\Microsoft\Windows\CurrentVersion\Run)";
-inline constexpr const char* kRunKeyUser = R"(HKCU\Software\Microsoft\Windows\CurrentVersion\Run)";
+inline const std::string kRunKeyMachine = std::string(R"(HKLM\)") + chronalign::identity::kRunKey;
+inline const std::string kRunKeyUser = std::string(R"(HKCU\)") + chronalign::identity::kRunKey;
 inline const std::string kStoreKey =
     std::string(R"(HKCU\)") + chronalign::identity::kUserSettingsKey;
 inline const std::string kMachineKey = std::string(R"(HKLM\)") + chronalign::identity::kSettingsKey;

@@ -7,20 +7,17 @@
 #include <string>
 
 #include "base/identity.h"
+#include "platform/win32/time_service.h"
 
 namespace testsupport {
 
-inline constexpr const char* kServiceName = chronalign::identity::kServiceName;
+using platform::win32::OpenTimeService;
 
 // The service's current state (SERVICE_RUNNING, ...), or 0 when it is not registered.
 inline DWORD ServiceState() {
-    const SC_HANDLE manager = ::OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT);
-    const SC_HANDLE service = ::OpenServiceA(manager, kServiceName, SERVICE_QUERY_STATUS);
+    const auto service = OpenTimeService({SERVICE_QUERY_STATUS});
     SERVICE_STATUS status{};
-    const bool known = service && ::QueryServiceStatus(service, &status);
-    ::CloseServiceHandle(service);
-    ::CloseServiceHandle(manager);
-    return known ? status.dwCurrentState : 0;
+    return service && ::QueryServiceStatus(service.get(), &status) ? status.dwCurrentState : 0;
 }
 
 // The process a service runs in, through a handle that may query its status; 0 when none.
@@ -35,24 +32,16 @@ inline DWORD ProcessOf(SC_HANDLE service) {
 
 // The time service's process; 0 when it runs in none or is not registered.
 inline DWORD ServiceProcess() {
-    const SC_HANDLE manager = ::OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT);
-    const SC_HANDLE service = ::OpenServiceA(manager, kServiceName, SERVICE_QUERY_STATUS);
-    const DWORD process = service ? ProcessOf(service) : 0;
-    ::CloseServiceHandle(service);
-    ::CloseServiceHandle(manager);
-    return process;
+    const auto service = OpenTimeService({SERVICE_QUERY_STATUS});
+    return service ? ProcessOf(service.get()) : 0;
 }
 
 // Asks the service manager to start or to stop the service; true when it took the request.
 inline bool StartOrStopService(bool start) {
-    const SC_HANDLE manager = ::OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT);
-    const SC_HANDLE service = ::OpenServiceA(manager, kServiceName, SERVICE_START | SERVICE_STOP);
+    const auto service = OpenTimeService({SERVICE_START | SERVICE_STOP});
     SERVICE_STATUS status{};
-    const bool ok = start ? ::StartServiceA(service, 0, nullptr) != FALSE
-                          : ::ControlService(service, SERVICE_CONTROL_STOP, &status) != FALSE;
-    ::CloseServiceHandle(service);
-    ::CloseServiceHandle(manager);
-    return ok;
+    return start ? ::StartServiceA(service.get(), 0, nullptr) != FALSE
+                 : ::ControlService(service.get(), SERVICE_CONTROL_STOP, &status) != FALSE;
 }
 
 // The machine-wide "TimePage", which only the service reads.

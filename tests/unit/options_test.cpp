@@ -32,7 +32,8 @@ class SettingsTest : public fake::FakePlatformTest {
     static std::optional<std::string> Stored(const char* key) {
         return fake::StringAt(fake::kStoreKey, key);
     }
-    static std::optional<fake::RegValue> RunValue(const char* runKey = fake::kRunKeyMachine) {
+    static std::optional<fake::RegValue> RunValue(
+        const std::string& runKey = fake::kRunKeyMachine) {
         return fake::ValueAt(runKey, identity::kRunValueName);
     }
     static fake::ControlState& Of(Control c) { return fake::ControlOf(c); }
@@ -189,7 +190,7 @@ TEST_F(SettingsTest, ACheckedAutoRunWritesTheQuotedCommandOfTheFixedFileName) {
 }
 
 TEST_F(SettingsTest, AnOrdinaryUsersEntryGoesToTheirOwnRunKey) {
-    fake::Registry().writeDenied = {R"(hklm\software\microsoft\windows\currentversion\run)"};
+    fake::Registry().writeDenied = {fake::kRunKeyMachine};
     LoadSettings();
     platform::SetValue(Control::chkAutoRun, 1);
     SaveSettings();

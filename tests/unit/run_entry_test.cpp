@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "base/identity.h"
 #include "reset_fakes.h"
 
 namespace chronalign {
@@ -13,8 +14,8 @@ using namespace std::string_literals;
 
 using RunEntryTest = fake::FakePlatformTest;
 
-constexpr const char* kRunSubKey = R"(Software\Microsoft\Windows\CurrentVersion\Run)";
-constexpr const char* kDenied = R"(hklm\software\microsoft\windows\currentversion\run)";
+constexpr const char* kRunKey = identity::kRunKey;
+constexpr const char* kRunValue = identity::kRunValueName;
 
 // An open handle on a key of the fake, as SetRunValue would hold one.
 platform::RegKey Open(const char* subKey) {
@@ -51,22 +52,21 @@ TEST_F(RunEntryTest, AnyOtherTypeWritesNothingAndTheRegistrysStatusComesBack) {
 }
 
 TEST_F(RunEntryTest, TheMachineWideKeyIsOpenedForSettingOnlyAndClosedAgain) {
-    SetRunValue(kRunSubKey, "VelmoraChronalign", "\"C:\\T\\Chronalign.exe\""s, platform::kRegSz);
+    SetRunValue(kRunKey, kRunValue, "\"C:\\T\\Chronalign.exe\""s, platform::kRegSz);
     EXPECT_EQ(
         fake::LogOf("RegOpenKeyExA"),
         std::vector<std::string>{std::string("RegOpenKeyExA ") + fake::kRunKeyMachine + " 0 2"});
-    EXPECT_EQ(fake::StringAt(fake::kRunKeyMachine, "VelmoraChronalign"),
-              "\"C:\\T\\Chronalign.exe\"");
-    EXPECT_EQ(fake::ValueAt(fake::kRunKeyUser, "VelmoraChronalign"), std::nullopt);
+    EXPECT_EQ(fake::StringAt(fake::kRunKeyMachine, kRunValue), "\"C:\\T\\Chronalign.exe\"");
+    EXPECT_EQ(fake::ValueAt(fake::kRunKeyUser, kRunValue), std::nullopt);
     EXPECT_EQ(fake::LogOf("RegCloseKey").size(), 1u);
     EXPECT_EQ(fake::OpenHandleCount(), 0u);
 }
 
 TEST_F(RunEntryTest, AUserWhoMayNotChangeTheMachineWideKeyGetsTheEntryInTheirOwn) {
-    fake::Registry().writeDenied = {kDenied};
-    SetRunValue(kRunSubKey, "VelmoraChronalign", "\"C:\\T\\Chronalign.exe\""s, platform::kRegSz);
-    EXPECT_EQ(fake::ValueAt(fake::kRunKeyMachine, "VelmoraChronalign"), std::nullopt);
-    EXPECT_EQ(fake::StringAt(fake::kRunKeyUser, "VelmoraChronalign"), "\"C:\\T\\Chronalign.exe\"");
+    fake::Registry().writeDenied = {fake::kRunKeyMachine};
+    SetRunValue(kRunKey, kRunValue, "\"C:\\T\\Chronalign.exe\""s, platform::kRegSz);
+    EXPECT_EQ(fake::ValueAt(fake::kRunKeyMachine, kRunValue), std::nullopt);
+    EXPECT_EQ(fake::StringAt(fake::kRunKeyUser, kRunValue), "\"C:\\T\\Chronalign.exe\"");
     // The refused handle is never closed nor written through.
     EXPECT_EQ(fake::LogOf("RegCloseKey").size(), 1u);
     ASSERT_EQ(fake::Registry().setCalls.size(), 1u);
@@ -75,30 +75,29 @@ TEST_F(RunEntryTest, AUserWhoMayNotChangeTheMachineWideKeyGetsTheEntryInTheirOwn
 
     // A profile without a Run key of its own gets one.
     fake::Registry().keys.erase(fake::kRunKeyUser);
-    SetRunValue(kRunSubKey, "VelmoraChronalign", ""s, platform::kRegSz);
-    EXPECT_EQ(fake::ValueAt(fake::kRunKeyUser, "VelmoraChronalign"),
+    SetRunValue(kRunKey, kRunValue, ""s, platform::kRegSz);
+    EXPECT_EQ(fake::ValueAt(fake::kRunKeyUser, kRunValue),
               (fake::RegValue{platform::kRegSz, "\0"s}));
 }
 
 TEST_F(RunEntryTest, TheEmptyCommandAlsoEmptiesTheCommandWrittenEarlierInTheUsersKey) {
-    fake::Registry().writeDenied = {kDenied};  // saved by an ordinary user first
-    SetRunValue(kRunSubKey, "VelmoraChronalign", "\"C:\\T\\Chronalign.exe\""s, platform::kRegSz);
+    fake::Registry().writeDenied = {fake::kRunKeyMachine};  // saved by an ordinary user first
+    SetRunValue(kRunKey, kRunValue, "\"C:\\T\\Chronalign.exe\""s, platform::kRegSz);
     fake::Registry().writeDenied.clear();
-    SetRunValue(kRunSubKey, "VelmoraChronalign", ""s, platform::kRegSz);
-    EXPECT_EQ(fake::StringAt(fake::kRunKeyMachine, "VelmoraChronalign"), "");
-    EXPECT_EQ(fake::StringAt(fake::kRunKeyUser, "VelmoraChronalign"), "");
+    SetRunValue(kRunKey, kRunValue, ""s, platform::kRegSz);
+    EXPECT_EQ(fake::StringAt(fake::kRunKeyMachine, kRunValue), "");
+    EXPECT_EQ(fake::StringAt(fake::kRunKeyUser, kRunValue), "");
     EXPECT_EQ(fake::OpenHandleCount(), 0u);
 
     // Where no command was ever written, nothing is added.
     fake::ResetRegistry();
-    SetRunValue(kRunSubKey, "VelmoraChronalign", ""s, platform::kRegSz);
-    EXPECT_EQ(fake::ValueAt(fake::kRunKeyUser, "VelmoraChronalign"), std::nullopt);
+    SetRunValue(kRunKey, kRunValue, ""s, platform::kRegSz);
+    EXPECT_EQ(fake::ValueAt(fake::kRunKeyUser, kRunValue), std::nullopt);
 }
 
 TEST_F(RunEntryTest, WhenNeitherKeyOpensNothingIsWrittenAndNothingIsClosed) {
-    fake::Registry().writeDenied = {kDenied,
-                                    R"(hkcu\software\microsoft\windows\currentversion\run)"};
-    SetRunValue(kRunSubKey, "VelmoraChronalign", "x"s, platform::kRegSz);
+    fake::Registry().writeDenied = {fake::kRunKeyMachine, fake::kRunKeyUser};
+    SetRunValue(kRunKey, kRunValue, "x"s, platform::kRegSz);
     EXPECT_TRUE(fake::Registry().setCalls.empty());
     EXPECT_TRUE(fake::LogOf("RegCloseKey").empty());
 }

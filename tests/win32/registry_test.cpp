@@ -22,7 +22,7 @@ using namespace std::string_literals;
 
 constexpr const char* kApplication = "ChronalignRegistryTest";
 constexpr const char* kApplicationKey = R"(Software\Velmora\ChronalignRegistryTest)";
-constexpr const char* kRunKey = R"(Software\Microsoft\Windows\CurrentVersion\Run)";
+constexpr const char* kRunKey = identity::kRunKey;
 constexpr const char* kRunValue = identity::kRunValueName;
 constexpr const char* kStoreKey = identity::kUserSettingsKey;
 

@@ -6,12 +6,16 @@
 #include <winhttp.h>
 
 #include "platform/clock.h"
+#include "platform/win32/ansi_text.h"
 #include "platform/win32/handle.h"
 #include "platform/win32/page_body.h"
 
 namespace platform {
 
 namespace {
+
+using win32::Narrow;
+using win32::Widen;
 
 using Internet = Owned<HINTERNET, ::WinHttpCloseHandle>;
 
@@ -23,27 +27,6 @@ constexpr DWORD kAutomaticProxy = 4;
 void Bound(HINTERNET handle, DWORD milliseconds) {
     const auto ms = static_cast<int>(milliseconds);
     ::WinHttpSetTimeouts(handle, ms, ms, ms, ms);
-}
-
-std::wstring Widen(const std::string& text) {
-    const int size = ::MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
-    if (size <= 0)
-        return {};
-    std::wstring wide(static_cast<std::size_t>(size), L'\0');
-    ::MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, wide.data(), size);
-    wide.resize(static_cast<std::size_t>(size - 1));
-    return wide;
-}
-
-std::string Narrow(const std::wstring& wide) {
-    const int size =
-        ::WideCharToMultiByte(CP_ACP, 0, wide.c_str(), -1, nullptr, 0, nullptr, nullptr);
-    if (size <= 1)
-        return {};
-    std::string text(static_cast<std::size_t>(size), '\0');
-    ::WideCharToMultiByte(CP_ACP, 0, wide.c_str(), -1, text.data(), size, nullptr, nullptr);
-    text.resize(static_cast<std::size_t>(size - 1));
-    return text;
 }
 
 // A header of the answer as it came; empty when it has none.
@@ -58,7 +41,7 @@ std::string Header(HINTERNET request, DWORD which) {
                                WINHTTP_NO_HEADER_INDEX))
         return {};
     text.resize(size / sizeof(wchar_t));
-    return Narrow(text);
+    return Narrow(text.c_str());
 }
 
 // A proxy never stands between this machine and itself.

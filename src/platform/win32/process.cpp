@@ -4,7 +4,9 @@
 #include <windows.h>
 
 #include "base/identity.h"
+#include "platform/win32/ansi_text.h"
 #include "platform/win32/clock_stop.h"
+#include "platform/win32/module_file.h"
 
 #include <cwchar>
 #include <vector>
@@ -36,16 +38,6 @@ const void* Query(std::vector<char>& block, const wchar_t* path, UINT* length) {
     return value;
 }
 
-std::string Narrow(const wchar_t* wide) {
-    const int size = ::WideCharToMultiByte(CP_ACP, 0, wide, -1, nullptr, 0, nullptr, nullptr);
-    if (size <= 1)
-        return {};
-    std::string text(static_cast<std::size_t>(size), '\0');
-    ::WideCharToMultiByte(CP_ACP, 0, wide, -1, text.data(), size, nullptr, nullptr);
-    text.resize(static_cast<std::size_t>(size - 1));
-    return text;
-}
-
 // A text of the version information, in the first language the resource lists.
 std::string VersionText(const wchar_t* name) {
     std::vector<char> block = VersionBlock();
@@ -57,7 +49,7 @@ std::string VersionText(const wchar_t* name) {
     wchar_t path[64] = {};
     std::swprintf(path, 64, L"\\StringFileInfo\\%04x%04x\\%ls", language[0], language[1], name);
     const auto* text = static_cast<const wchar_t*>(Query(block, path, &length));
-    return text != nullptr ? Narrow(text) : std::string();
+    return text != nullptr ? win32::Narrow(text) : std::string();
 }
 
 }  // namespace
@@ -73,17 +65,7 @@ bool ClaimSingleInstance() {
 }
 
 std::string ExecutablePath() {
-    std::vector<char> path(MAX_PATH);
-    while (path.size() <= 32768) {
-        const DWORD length =
-            ::GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
-        if (length == 0)
-            return {};
-        if (length < path.size())
-            return std::string(path.data(), length);
-        path.resize(path.size() * 2);  // truncated: try a larger buffer
-    }
-    return {};
+    return win32::ModuleFileName();
 }
 
 std::optional<VersionNumbers> ProgramVersion() {

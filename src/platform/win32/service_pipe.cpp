@@ -9,6 +9,7 @@
 #include "platform/win32/clock_stop.h"
 #include "platform/win32/handle.h"
 #include "platform/win32/overlapped.h"
+#include "platform/win32/time_service.h"
 
 namespace platform {
 
@@ -29,7 +30,8 @@ DWORD MillisecondsUntil(Clock::time_point deadline) {
     return left.count() > 0 ? static_cast<DWORD>(left.count()) : 0;
 }
 
-using ServiceHandle = Owned<SC_HANDLE, ::CloseServiceHandle>;
+using win32::OpenTimeService;
+using win32::ServiceHandle;
 
 // What the service manager says of the service: its state (0 when it is not installed or may
 // not be asked) and the process it runs in.
@@ -47,25 +49,14 @@ ServiceStatus StatusOf(SC_HANDLE service) {
     return {status.dwCurrentState, status.dwProcessId};
 }
 
-// The service, with the right to start it where the installer granted that to interactive
-// users, else to look at it only.
-ServiceHandle OpenTimeService() {
-    const ServiceHandle manager(::OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT));
-    if (!manager)
-        return ServiceHandle();
-    ServiceHandle service(::OpenServiceA(manager.get(), chronalign::identity::kServiceName,
-                                         SERVICE_QUERY_STATUS | SERVICE_START));
-    if (!service)
-        service.reset(::OpenServiceA(manager.get(), chronalign::identity::kServiceName,
-                                     SERVICE_QUERY_STATUS));
-    return service;
-}
-
 // No pipe yet: true while it is worth waiting for one. The service starts late at boot (a
 // delayed automatic start) while the program starts at log-on and synchronizes at once, so a
 // service installed but stopped is started here, once; one starting is waited for.
 bool ServiceComing(bool& startAsked) {
-    const ServiceHandle service = OpenTimeService();
+    // With the right to start it where the installer granted that to interactive users, else to
+    // look at it only.
+    const ServiceHandle service =
+        OpenTimeService({SERVICE_QUERY_STATUS | SERVICE_START, SERVICE_QUERY_STATUS});
     if (!service)
         return false;
     switch (StatusOf(service.get()).state) {
@@ -115,7 +106,7 @@ bool ServedByTheService(HANDLE pipe) {
     ULONG server = 0;
     if (!::GetNamedPipeServerProcessId(pipe, &server))
         return false;
-    const ServiceHandle service = OpenTimeService();
+    const ServiceHandle service = OpenTimeService({SERVICE_QUERY_STATUS});
     const ServiceStatus status = service ? StatusOf(service.get()) : ServiceStatus{};
     // A service started on demand makes its pipe just before it tells the service manager that
     // it runs: while it starts, its process is already the one the manager names.

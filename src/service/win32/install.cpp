@@ -8,6 +8,8 @@
 #include <string>
 
 #include "platform/win32/handle.h"
+#include "platform/win32/module_file.h"
+#include "platform/win32/time_service.h"
 #include "service/win32/names.h"
 
 namespace chronalign::service::win32 {
@@ -39,18 +41,12 @@ std::string EventSourceKey() {
     return std::string(kEventSources) + kServiceName;
 }
 
-using ServiceHandle = platform::Owned<SC_HANDLE, ::CloseServiceHandle>;
+using platform::win32::ServiceHandle;
 
 int Failed(const char* what) {
     const DWORD error = ::GetLastError();
     std::printf("%s failed: error %lu\n", what, error);
     return error != 0 ? static_cast<int>(error) : 1;
-}
-
-std::string ExecutablePath() {
-    char path[MAX_PATH * 2] = {};
-    const DWORD length = ::GetModuleFileNameA(nullptr, path, sizeof path);
-    return std::string(path, length);
 }
 
 // What belongs to this file and is brought up to it at every install: its description, the
@@ -177,7 +173,7 @@ int InstallService() {
     const ServiceHandle manager(::OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
     if (!manager)
         return Failed("Opening the service manager");
-    const std::string exe = ExecutablePath();
+    const std::string exe = platform::win32::ModuleFileName();
     const std::string command = "\"" + exe + "\"";
     ServiceHandle service = Create(manager.get(), command);
     const bool updated = !service && ::GetLastError() == ERROR_SERVICE_EXISTS;
@@ -208,11 +204,8 @@ int InstallService() {
 }
 
 int UninstallService() {
-    const ServiceHandle manager(::OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT));
-    if (!manager)
-        return Failed("Opening the service manager");
-    const ServiceHandle service(
-        ::OpenServiceA(manager.get(), kServiceName, SERVICE_STOP | SERVICE_QUERY_STATUS | DELETE));
+    const ServiceHandle service =
+        platform::win32::OpenTimeService({SERVICE_STOP | SERVICE_QUERY_STATUS | DELETE});
     if (!service)
         return Failed("Opening the service");
     SERVICE_STATUS status{};

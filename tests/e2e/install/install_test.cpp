@@ -324,11 +324,10 @@ TEST_F(InstallerTest, ANewerVersionReplacesAnOlderOneKeepingTheServicesStartType
     ExpectTimeServiceRunning();
     // Held open through the upgrades, as the Services console holds it: a service removed under
     // it would stay "marked for deletion", and no new one of its name could be registered.
-    const SC_HANDLE manager = ::OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT);
-    const SC_HANDLE held =
-        ::OpenServiceA(manager, chronalign::identity::kServiceName,
-                       SERVICE_QUERY_STATUS | SERVICE_QUERY_CONFIG | SERVICE_CHANGE_CONFIG);
-    ASSERT_NE(held, nullptr);
+    auto service = testsupport::OpenTimeService(
+        {SERVICE_QUERY_STATUS | SERVICE_QUERY_CONFIG | SERVICE_CHANGE_CONFIG});
+    ASSERT_TRUE(service);
+    const SC_HANDLE held = service.get();
     EXPECT_EQ(StartType(held), DWORD{SERVICE_AUTO_START});
     // An administrator has it started on demand only: the upgrade keeps that, and starts the
     // very service the handle names again, in a new process: the new file's.
@@ -347,8 +346,7 @@ TEST_F(InstallerTest, ANewerVersionReplacesAnOlderOneKeepingTheServicesStartType
     const bool disabled = SetStartType(held, SERVICE_DISABLED);
     const long upgradedDisabled = Upgrade(CHRONALIGN_LATER_MSI);
     const DWORD keptDisabled = StartType(held);
-    ::CloseServiceHandle(held);
-    ::CloseServiceHandle(manager);
+    service.reset();
     ASSERT_EQ(upgraded, 0);
     EXPECT_TRUE(runsAgain);
     EXPECT_EQ(keptManual, DWORD{SERVICE_DEMAND_START});
