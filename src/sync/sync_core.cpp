@@ -36,16 +36,34 @@ std::int32_t LeadInSeconds(const platform::SystemTime& clock, std::int32_t serve
     return (lead >= 0 ? lead + 500 : lead - 500) / 1000;
 }
 
+// The clock's lead over a page that states the whole instant, in seconds of any size: to the
+// nearest second with milliseconds, else that of the whole seconds as the page and the clock
+// state them.
+std::int64_t WholeLead(const platform::SystemTime& clock, const PageTime& page,
+                       std::int16_t offsetMinutes) {
+    const std::int64_t clockMs = InstantOfRecord(clock) / 1000;
+    const std::int64_t serverMs = Stated(page) / 1000 - std::int64_t{offsetMinutes} * 60'000;
+    if (!page.milliseconds)
+        return clockMs / 1000 - serverMs / 1000;
+    const std::int64_t lead = clockMs - serverMs;
+    return (lead >= 0 ? lead + 500 : lead - 500) / 1000;
+}
+
 }  // namespace
 
 SyncResult CompareWithTimePage(PageFetch fetch, const std::string& address,
                                std::int16_t offsetMinutes, std::uint32_t deadlineMs) {
-    const std::string body = fetch(address, deadlineMs);
+    const std::optional<platform::PageAnswer> answer = fetch(address, deadlineMs);
+    if (!answer)
+        return {};
+    const std::string& body = answer->body;
     const std::optional<ServerTime> server = ExtractServerTime(body, offsetMinutes);
     if (!server)
         return {};
     const platform::SystemTime clock = platform::GetSystemTime();  // after the page arrived
-    const std::optional<PageTime> page = ReadPageTime(body);
+    const std::optional<PageTime> page = ReadPageTime(body, answer->date);
+    if (page && page->day)
+        return {SyncOutcome::Compared, WholeLead(clock, *page, offsetMinutes), {}, clock};
     if (page && page->milliseconds) {
         const std::int32_t serverMs = page->millisecondOfDay - offsetMinutes * 60'000;
         return {SyncOutcome::Compared, LeadInSeconds(clock, serverMs), {}, clock};
@@ -65,7 +83,7 @@ SyncResult SetFromTimePage(PageMeasure measure, const std::string& address,
     if (!estimate)
         return {};
     const Microseconds now = platform::PreciseSystemTime();
-    const platform::SystemTime wanted = RecordAt(now, estimate->offset, offsetMinutes);
+    const platform::SystemTime wanted = RecordAt(now, *estimate, offsetMinutes);
     const bool accepted = platform::SetSystemTime(wanted);
     return {accepted ? SyncOutcome::SetAccepted : SyncOutcome::SetRefused, 0, wanted,
             RecordOfInstant(now), estimate->bound};

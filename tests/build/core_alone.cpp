@@ -4,6 +4,6 @@
 
 int main() {
     const auto result = chronalign::CompareWithTimePage(
-        [](const std::string&, std::uint32_t) { return std::string(); }, "", 0, 0);
+        [](const std::string&, std::uint32_t) { return std::optional<platform::PageAnswer>(); }, "", 0, 0);
     return result.outcome == chronalign::SyncOutcome::NoServerTime ? 0 : 1;
 }

@@ -72,6 +72,8 @@ std::optional<PageAnswer> RequestPage(PageConnection& connection, std::int64_t a
         d.onOpen();
     if (d.live)
         d.body = d.live();
+    if (d.liveDate)
+        d.date = d.liveDate();
     // A server slower than the deadline: the call returns at the deadline without an answer.
     const std::uint64_t now = TickMilliseconds();
     if (!d.body || now + static_cast<std::uint64_t>(d.takesMs) > deadline) {
@@ -82,6 +84,7 @@ std::optional<PageAnswer> RequestPage(PageConnection& connection, std::int64_t a
     answer.body = d.body->substr(0, kPageMostBytes);
     answer.complete = !d.broken;
     answer.age = d.age;
+    answer.date = d.date;
     answer.arrived = PreciseSystemTime();
     return answer;
 }

@@ -18,6 +18,8 @@ struct Download {
     std::function<void()> onOpen{};       // runs when the request is sent (the clock moves, say)
     std::function<std::string()> live{};  // makes the body when the request is sent, instead
     std::string age{};                    // the answer's Age header; empty for none
+    std::string date{};                   // its Date header; empty for none
+    std::function<std::string()> liveDate{};  // makes the Date header when sent, instead
     bool broken = false;                  // the body breaks off after what it holds
     std::int64_t takesMs = 1;  // from sending to the whole body; past the deadline, no answer
 };
