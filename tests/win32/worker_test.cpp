@@ -6,7 +6,9 @@
 
 #include <atomic>
 #include <memory>
+#include <functional>
 #include <stdexcept>
+#include <vector>
 
 #include "platform/clock.h"
 #include "platform/worker.h"
@@ -43,6 +45,39 @@ TEST(WorkerWin32Test, AWorkGivenUpOnHoldsBackTheNextAndSetsNoClockWhenItEnds) {
     EXPECT_TRUE(*set);
     EXPECT_THROW(RunWithDeadline([] { throw std::runtime_error("no memory"); }, 5000),
                  std::runtime_error);
+}
+
+TEST(WorkerWin32Test, WorksRunSideBySideAndAllGivenUpOnHoldBackTheNextUntilEachHasEnded) {
+    // Each work waits for all three to have started: in turn they would never end.
+    const auto started = std::make_shared<std::atomic<int>>(0);
+    const std::shared_ptr<void> all(::CreateEventA(nullptr, TRUE, FALSE, nullptr), ::CloseHandle);
+    const auto meet = [started, all] {
+        if (++*started == 3)
+            ::SetEvent(all.get());
+        return ::WaitForSingleObject(all.get(), 5000) == WAIT_OBJECT_0;
+    };
+    const auto met = std::make_shared<std::atomic<int>>(0);
+    std::vector<std::function<void()>> works(3, [meet, met] { *met += meet() ? 1 : 0; });
+    EXPECT_EQ(RunSideBySide(works, 5000), (std::vector<bool>{true, true, true}));
+    EXPECT_EQ(*met, 3);
+
+    // Two of three given up on at once; the third's failure comes out once all are waited for.
+    const std::shared_ptr<void> release(::CreateEventA(nullptr, TRUE, FALSE, nullptr),
+                                        ::CloseHandle);
+    const auto ended = std::make_shared<std::atomic<int>>(0);
+    const auto held = [release, ended] {
+        ::WaitForSingleObject(release.get(), INFINITE);
+        ++*ended;
+    };
+    EXPECT_THROW(RunSideBySide({held, [] { throw std::runtime_error("no memory"); }, held}, 200),
+                 std::runtime_error);
+    const auto ran = std::make_shared<std::atomic<int>>(0);
+    EXPECT_EQ(RunSideBySide({[ran] { ++*ran; }}, 5000), std::vector<bool>{false});
+    ::SetEvent(release.get());
+    for (int i = 0; i < 500 && *ended < 2; ++i) ::Sleep(10);
+    ASSERT_EQ(*ended, 2);
+    EXPECT_EQ(RunSideBySide({[ran] { ++*ran; }}, 5000), std::vector<bool>{true});
+    EXPECT_EQ(*ran, 1);
 }
 
 }  // namespace

@@ -3,8 +3,10 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstddef>
 #include <mutex>
 #include <utility>
+#include <vector>
 
 #include "platform/win32/clock_stop.h"
 #include "platform/win32/thread.h"
@@ -86,19 +88,40 @@ bool GiveUp(Job& job) {
 
 }  // namespace win32
 
-bool RunWithDeadline(std::function<void()> work, std::uint32_t milliseconds) {
-    auto job = std::make_shared<win32::Job>();
-    job->work = std::move(work);
+std::vector<bool> RunSideBySide(std::vector<std::function<void()>> works,
+                                std::uint32_t milliseconds) {
+    // A work given up on earlier that is still running holds back the new ones: they wait for it
+    // together, then start one right after the other, or none does.
     ::WaitForSingleObject(win32::NoJobGivenUpOnRuns(), win32::kWindDownMs);
-    if (!win32::StartJob(job))
-        return false;
-    if (::WaitForSingleObject(job->done.get(), milliseconds) != WAIT_OBJECT_0 &&
-        win32::GiveUp(*job))
-        return false;
-    ::WaitForSingleObject(job->done.get(), INFINITE);  // it has ended, or is about to
-    if (job->failure)
-        std::rethrow_exception(job->failure);
-    return true;
+    std::vector<std::shared_ptr<win32::Job>> jobs;
+    for (std::function<void()>& work : works) {
+        auto job = std::make_shared<win32::Job>();
+        job->work = std::move(work);
+        jobs.push_back(win32::StartJob(job) ? std::move(job) : nullptr);
+    }
+    const ULONGLONG end = ::GetTickCount64() + milliseconds;
+    std::vector<bool> ended(jobs.size(), false);
+    for (std::size_t i = 0; i < jobs.size(); ++i) {
+        if (!jobs[i])
+            continue;  // never started
+        const ULONGLONG now = ::GetTickCount64();
+        const DWORD left = now < end ? static_cast<DWORD>(end - now) : 0;
+        if (::WaitForSingleObject(jobs[i]->done.get(), left) != WAIT_OBJECT_0 &&
+            win32::GiveUp(*jobs[i]))
+            continue;
+        ::WaitForSingleObject(jobs[i]->done.get(), INFINITE);  // it has ended, or is about to
+        ended[i] = true;
+    }
+    for (std::size_t i = 0; i < jobs.size(); ++i)
+        if (ended[i] && jobs[i]->failure)
+            std::rethrow_exception(jobs[i]->failure);
+    return ended;
+}
+
+bool RunWithDeadline(std::function<void()> work, std::uint32_t milliseconds) {
+    std::vector<std::function<void()>> one;
+    one.push_back(std::move(work));
+    return RunSideBySide(std::move(one), milliseconds).front();
 }
 
 }  // namespace platform
