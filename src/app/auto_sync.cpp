@@ -51,7 +51,9 @@ bool WaitingAfterFailure(double now, std::int64_t interval) {
 }  // namespace
 
 void AutoSynchronize() {
-    if (CheckOrSynchronize(false, false) == SyncOutcome::NoServerTime)
+    // Pages that disagree leave the clock as it was, as no time does: tried again a minute on.
+    const SyncOutcome outcome = CheckOrSynchronize(false, false);
+    if (outcome == SyncOutcome::NoServerTime || outcome == SyncOutcome::Disagreed)
         AutoSyncFailure = {true, platform::SecondsSinceMidnight(), LastSyncTime};
     else
         AutoSyncFailure = {};

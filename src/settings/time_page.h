@@ -2,7 +2,10 @@
 // machine's, else the maker's.
 #pragma once
 
+#include <cstddef>
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace chronalign {
 
@@ -18,5 +21,13 @@ std::string TimePageAddress();
 // The machine-wide address alone, for the time service, which never reads a user's: the
 // policy's "TimePage", else the machine's, when there and not empty, else the maker's time page.
 std::string MachineTimePageAddress();
+
+// The most pages one synchronization measures: they are measured side by side, each on a thread
+// of its own, and a list longer than any sensible one must not cost more than that.
+inline constexpr std::size_t kMostTimePages = 10;
+
+// The addresses a "TimePage" text lists, separated by spaces (or tabs), in their order: the first
+// kMostTimePages, the rest left out. None for a text of blanks, which names no page.
+std::vector<std::string> ListedPages(std::string_view text);
 
 }  // namespace chronalign

@@ -44,7 +44,7 @@ struct PageTime {
     bool milliseconds = false;          // else the page states the second it was in, truncated
     // The date of that instant, as days since 1970-01-01, when the page states the whole
     // instant; else nothing: it states a time of day alone, and the date is the clock's nearest.
-    std::optional<std::int32_t> day;
+    std::optional<std::int32_t> day{};
 
     friend bool operator==(const PageTime&, const PageTime&) = default;
 };

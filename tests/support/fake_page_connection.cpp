@@ -62,10 +62,12 @@ std::optional<PageAnswer> RequestPage(PageConnection& connection, std::int64_t a
     auto& net = fake::Internet();
     ++net.opens;
     net.urls.push_back(connection.url);
-    if (net.downloads.empty())
+    const auto own = net.pages.find(connection.url);
+    std::deque<fake::Download>& queue = own != net.pages.end() ? own->second : net.downloads;
+    if (queue.empty())
         return std::nullopt;
-    fake::Download d = std::move(net.downloads.front());
-    net.downloads.pop_front();
+    fake::Download d = std::move(queue.front());
+    queue.pop_front();
     PageAnswer answer;
     answer.sent = PreciseSystemTime();
     if (d.onOpen)

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -27,6 +28,9 @@ struct Download {
 struct InternetState {
     bool connectFails = false;
     std::deque<Download> downloads;  // none left: no answer comes
+    // A page's own answers, by its address as the connection writes it; a request to any other
+    // takes from downloads.
+    std::map<std::string, std::deque<Download>> pages;
     std::vector<std::string> urls;   // each request's address
     int connections = 0;             // connections made
     int opens = 0;                   // requests made

@@ -406,10 +406,13 @@ TEST_F(CheckSyncTest, TheTimePageAddressComesFromTheStoreWhenSet) {
     CheckOrSynchronize(false, false);
     EXPECT_EQ(fake::Internet().urls.back(), "https://127.0.0.1:8443/own/time");
     // The window waits for each step no longer than its bound allows: the download's deadline,
-    // the time service's patience, the program's own measure's deadline.
+    // the time service's patience, the program's own measure's deadline; the download and the
+    // measure on workers of their own, given up on at their deadline, the window's grace later.
     EXPECT_EQ(fake::LogOf("RunWhileDoingEvents"),
-              (Texts{"RunWhileDoingEvents 20500", "RunWhileDoingEvents 30500",
-                     "RunWhileDoingEvents 20500"}));
+              (Texts{"RunWhileDoingEvents 21000", "RunWhileDoingEvents 30500",
+                     "RunWhileDoingEvents 21000"}));
+    EXPECT_EQ(fake::LogOf("RunSideBySide"),
+              (Texts{"RunSideBySide 1 20500", "RunSideBySide 1 20500"}));
     EXPECT_TRUE(fake::LogOf("RegSetValueExA").empty());  // never written by the program
 }
 

@@ -90,15 +90,15 @@ TEST(ServiceMessages, OnlyTheFiveOffsetsInAWellFormedRequestPass) {
 
 TEST(ServiceMessages, AReplyCarriesTheOutcomeAndTheTimeWritten) {
     const platform::SystemTime written = fake::DateTime(2026, 12, 31, 23, 59, 58, 999);
-    for (SyncOutcome outcome :
-         {SyncOutcome::NoServerTime, SyncOutcome::SetAccepted, SyncOutcome::SetRefused}) {
+    for (SyncOutcome outcome : {SyncOutcome::NoServerTime, SyncOutcome::SetAccepted,
+                                SyncOutcome::SetRefused, SyncOutcome::Disagreed}) {
         const auto reply = DecodeReply(EncodeReply({outcome, 0, written, {}}));
         ASSERT_TRUE(reply);
         EXPECT_EQ(reply->outcome, outcome);
         EXPECT_EQ(reply->written, written);
     }
     std::string unknownOutcome = EncodeReply({});
-    unknownOutcome[6] = 3;
+    unknownOutcome[6] = 4;
     EXPECT_FALSE(DecodeReply(unknownOutcome));
     EXPECT_FALSE(DecodeReply(EncodeReply({}) + 'x'));
     EXPECT_FALSE(DecodeReply(EncodeRequest(0)));
