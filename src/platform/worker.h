@@ -23,7 +23,4 @@ namespace platform {
 std::vector<bool> RunSideBySide(std::vector<std::function<void()>> works,
                                 std::uint32_t milliseconds);
 
-// One work alone, as RunSideBySide runs it: true when it ended in time.
-bool RunWithDeadline(std::function<void()> work, std::uint32_t milliseconds);
-
 }  // namespace platform

@@ -42,10 +42,4 @@ std::vector<bool> RunSideBySide(std::vector<std::function<void()>> works,
     return ended;
 }
 
-bool RunWithDeadline(std::function<void()> work, std::uint32_t milliseconds) {
-    std::vector<std::function<void()>> one;
-    one.push_back(std::move(work));
-    return RunSideBySide(std::move(one), milliseconds).front();
-}
-
 }  // namespace platform

@@ -43,8 +43,8 @@ std::vector<Outcome> RunAll(const std::vector<testsupport::FaultCase>& cases, At
             const testsupport::FaultServer server(cases[i]);
             auto outcome = std::make_shared<Outcome>();
             const auto start = Clock::now();
-            platform::RunWithDeadline(
-                [attempt, outcome, url = server.Url()] { attempt(url, *outcome); },
+            platform::RunSideBySide(
+                {[attempt, outcome, url = server.Url()] { attempt(url, *outcome); }},
                 kDeadlineMs + download::kGraceMs);
             outcomes[i] = *outcome;
             outcomes[i].seconds = std::chrono::duration<double>(Clock::now() - start).count();

@@ -16,6 +16,11 @@
 namespace platform {
 namespace {
 
+// One work alone: whether it ended in time.
+bool RunAlone(std::function<void()> work, std::uint32_t milliseconds) {
+    return RunSideBySide({std::move(work)}, milliseconds).front();
+}
+
 TEST(WorkerWin32Test, AWorkGivenUpOnHoldsBackTheNextAndSetsNoClockWhenItEnds) {
     // Shared with the works rather than borrowed from this frame, as for any work given up on.
     const std::shared_ptr<void> release(::CreateEventA(nullptr, TRUE, FALSE, nullptr),
@@ -23,7 +28,7 @@ TEST(WorkerWin32Test, AWorkGivenUpOnHoldsBackTheNextAndSetsNoClockWhenItEnds) {
     const std::shared_ptr<void> ended(::CreateEventA(nullptr, TRUE, FALSE, nullptr), ::CloseHandle);
     const auto setLate = std::make_shared<std::atomic<int>>(-1);
     const DWORD start = ::GetTickCount();
-    EXPECT_FALSE(RunWithDeadline(
+    EXPECT_FALSE(RunAlone(
         [release, ended, setLate] {
             ::WaitForSingleObject(release.get(), INFINITE);
             // The clock as it stands: Wine takes such a set, and refuses a real change.
@@ -34,16 +39,16 @@ TEST(WorkerWin32Test, AWorkGivenUpOnHoldsBackTheNextAndSetsNoClockWhenItEnds) {
     EXPECT_LT(::GetTickCount() - start, 1000u);
 
     auto ran = std::make_shared<std::atomic<int>>(0);
-    EXPECT_FALSE(RunWithDeadline([ran] { ++*ran; }, 5000));  // the first still runs
+    EXPECT_FALSE(RunAlone([ran] { ++*ran; }, 5000));  // the first still runs
     EXPECT_EQ(*ran, 0);
     ::SetEvent(release.get());
     ASSERT_EQ(::WaitForSingleObject(ended.get(), 5000), WAIT_OBJECT_0);
     EXPECT_EQ(*setLate, 0) << "a work given up on set the clock";
 
     auto set = std::make_shared<std::atomic<bool>>(false);
-    EXPECT_TRUE(RunWithDeadline([set] { *set = SetSystemTime(GetSystemTime()); }, 5000));
+    EXPECT_TRUE(RunAlone([set] { *set = SetSystemTime(GetSystemTime()); }, 5000));
     EXPECT_TRUE(*set);
-    EXPECT_THROW(RunWithDeadline([] { throw std::runtime_error("no memory"); }, 5000),
+    EXPECT_THROW(RunAlone([] { throw std::runtime_error("no memory"); }, 5000),
                  std::runtime_error);
 }
 
