@@ -32,15 +32,20 @@ bool OffsetWithinOneDay(const PageTime& page, std::int16_t offsetMinutes) {
     return WithinOneDay(t);
 }
 
+// Milliseconds to the nearest second, halves away from zero.
+std::int64_t NearestSecond(std::int64_t ms) {
+    return (ms >= 0 ? ms + 500 : ms - 500) / 1000;
+}
+
 // The clock's lead in milliseconds, the short way round, to the nearest second.
-std::int32_t LeadInSeconds(const platform::SystemTime& clock, std::int32_t serverMs) {
+std::int64_t LeadInSeconds(const platform::SystemTime& clock, std::int32_t serverMs) {
     std::int32_t lead =
         (SecondsOfDay(clock) * 1000 + clock.wMilliseconds - serverMs) % kMillisecondsPerDay;
     if (lead > kMillisecondsPerDay / 2)
         lead -= kMillisecondsPerDay;
     if (lead <= -kMillisecondsPerDay / 2)
         lead += kMillisecondsPerDay;
-    return (lead >= 0 ? lead + 500 : lead - 500) / 1000;
+    return NearestSecond(lead);
 }
 
 // The clock's lead over a page that states the whole instant, in seconds of any size: to the
@@ -52,8 +57,7 @@ std::int64_t WholeLead(const platform::SystemTime& clock, const PageTime& page,
     const std::int64_t serverMs = Stated(page) / 1000 - std::int64_t{offsetMinutes} * 60'000;
     if (!page.milliseconds)
         return clockMs / 1000 - serverMs / 1000;
-    const std::int64_t lead = clockMs - serverMs;
-    return (lead >= 0 ? lead + 500 : lead - 500) / 1000;
+    return NearestSecond(clockMs - serverMs);
 }
 
 // What get gives for each address, each on a worker of its own, side by side, all within the
@@ -147,7 +151,7 @@ std::int64_t LeadOver(const OffsetEstimate& agreed, std::int16_t offsetMinutes) 
         if (lead <= -kDay / 2)
             lead += kDay;
     }
-    return (lead >= 0 ? lead + 500'000 : lead - 500'000) / 1'000'000;
+    return NearestSecond(lead / 1000);
 }
 
 }  // namespace
