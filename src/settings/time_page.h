@@ -22,9 +22,11 @@ std::string TimePageAddress();
 // policy's "TimePage", else the machine's, when there and not empty, else the maker's time page.
 std::string MachineTimePageAddress();
 
-// The most pages one synchronization measures: they are measured side by side, each on a thread
-// of its own, and a list longer than any sensible one must not cost more than that.
-inline constexpr std::size_t kMostTimePages = 10;
+// The most pages one synchronization measures: they are measured side by side, each keeping a
+// connection of its own open, and the program's WinINet opens no more than four at once through
+// a proxy (its default for INTERNET_OPTION_MAX_CONNS_PER_PROXY): a fifth would wait for one of
+// them, perhaps past the deadline.
+inline constexpr std::size_t kMostTimePages = 4;
 
 // The addresses a "TimePage" text lists, separated by spaces (or tabs), in their order: the first
 // kMostTimePages, the rest left out. None for a text of blanks, which names no page.

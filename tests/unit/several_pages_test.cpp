@@ -70,10 +70,10 @@ TEST_F(SeveralPagesTest, TheListIsSplitAtBlanksAndCutAtItsLongest) {
               (std::vector<std::string>{"http://a/t", "http://b/t", "https://c/t"}));
     EXPECT_TRUE(ListedPages(" \t ").empty());
     std::string many;
-    for (int i = 0; i < 12; ++i) many += "http://p" + std::to_string(i) + "/ ";
+    for (std::size_t i = 0; i <= kMostTimePages; ++i) many += "http://p" + std::to_string(i) + "/ ";
     const std::vector<std::string> pages = ListedPages(many);
     ASSERT_EQ(pages.size(), kMostTimePages);
-    EXPECT_EQ(pages.back(), "http://p9/");
+    EXPECT_EQ(pages.back(), "http://p" + std::to_string(kMostTimePages - 1) + "/");
 }
 
 TEST_F(SeveralPagesTest, TheSetFollowsTheMajorityAndEveryPageIsMeasuredAtOnce) {
