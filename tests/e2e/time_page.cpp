@@ -4,6 +4,8 @@
 
 #include <cstdio>
 
+#include "http_date_text.h"
+
 namespace e2e {
 
 TimePage::TimePage() : server_([this](const testsupport::HttpRequest&) { return Answer(); }) {}
@@ -21,15 +23,12 @@ testsupport::HttpReply TimePage::Answer() const {
     file.dwHighDateTime = at.HighPart;
     SYSTEMTIME t{};
     ::FileTimeToSystemTime(&file, &t);
-    static const char* const kDays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
-    static const char* const kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
-                                          "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
-    char date[48];
-    std::snprintf(date, sizeof date, "Date: %s, %02u %s %04u %02u:%02u:%02u GMT\r\n",
-                  kDays[t.wDayOfWeek], t.wDay, kMonths[t.wMonth - 1], t.wYear, t.wHour, t.wMinute,
-                  t.wSecond);
     testsupport::HttpReply reply = testsupport::Ok(TimePageBody(t.wHour, t.wMinute, t.wSecond));
-    reply.bytes.insert(reply.bytes.find("\r\n") + 2, date);
+    reply.bytes.insert(reply.bytes.find("\r\n") + 2,
+                       "Date: " +
+                           testsupport::HttpDateText(t.wDayOfWeek, t.wDay, t.wMonth, t.wYear,
+                                                     t.wHour, t.wMinute, t.wSecond) +
+                           "\r\n");
     return reply;
 }
 

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "base/identity.h"
+#include "http_date_text.h"
 #include "reset_fakes.h"
 #include "ui/frm_main.h"
 #include "ui/tray.h"
@@ -68,14 +69,9 @@ platform::SystemTime Later(const platform::SystemTime& t, std::int64_t ms) {
 
 // An HTTP Date header for an instant (milliseconds since 1970).
 std::string HttpDate(std::int64_t ms) {
-    static const char* const kDays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
-    static const char* const kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
-                                          "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
     const auto t = fake::CivilFromMilliseconds(ms);
-    char text[40];
-    std::snprintf(text, sizeof text, "%s, %02d %s %04d %02d:%02d:%02d GMT", kDays[t.wDayOfWeek],
-                  t.wDay, kMonths[t.wMonth - 1], t.wYear, t.wHour, t.wMinute, t.wSecond);
-    return text;
+    return testsupport::HttpDateText(t.wDayOfWeek, t.wDay, t.wMonth, t.wYear, t.wHour, t.wMinute,
+                                     t.wSecond);
 }
 
 // Scripts the answers of a page that runs skewMs ahead of the fake clock, in whole seconds, with
