@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <string_view>
 
@@ -44,9 +44,9 @@ std::string Fixdate(std::int64_t seconds) {
     const std::int64_t m = mp < 10 ? mp + 3 : mp - 9, y = yoe + era * 400 + (m <= 2);
     const std::int32_t t = Modulo(seconds, 86400);
     char text[40];
-    std::snprintf(text, sizeof text, "%s, %02d %s %04d %02d:%02d:%02d GMT",
-                  kDays[Modulo(days, 7)], static_cast<int>(d), kMonths[m - 1],
-                  static_cast<int>(y), t / 3600, t / 60 % 60, t % 60);
+    std::snprintf(text, sizeof text, "%s, %02d %s %04d %02d:%02d:%02d GMT", kDays[Modulo(days, 7)],
+                  static_cast<int>(d), kMonths[m - 1], static_cast<int>(y), t / 3600, t / 60 % 60,
+                  t % 60);
     return text;
 }
 

@@ -63,8 +63,8 @@ std::int64_t WholeLead(const platform::SystemTime& clock, const PageTime& page,
 // What get gives for each address, each on a worker of its own, side by side, all within the
 // milliseconds: what one has not given by then and the grace after it counts as nothing.
 template <typename Result, typename Get>
-std::vector<Result> SideBySide(const std::vector<std::string>& addresses,
-                               std::uint32_t deadlineMs, Get get) {
+std::vector<Result> SideBySide(const std::vector<std::string>& addresses, std::uint32_t deadlineMs,
+                               Get get) {
     std::vector<std::shared_ptr<Result>> held;
     std::vector<std::function<void()>> works;
     for (const std::string& address : addresses) {
@@ -75,8 +75,7 @@ std::vector<Result> SideBySide(const std::vector<std::string>& addresses,
     const std::vector<bool> ended =
         platform::RunSideBySide(std::move(works), deadlineMs + download::kGraceMs);
     std::vector<Result> results;
-    for (std::size_t i = 0; i < held.size(); ++i)
-        results.push_back(ended[i] ? *held[i] : Result{});
+    for (std::size_t i = 0; i < held.size(); ++i) results.push_back(ended[i] ? *held[i] : Result{});
     return results;
 }
 
@@ -188,7 +187,7 @@ SyncResult SetFromTimePages(PageMeasure measure, const std::vector<std::string>&
     const Microseconds now = platform::PreciseSystemTime();
     result.written = RecordAt(now, *agreed, offsetMinutes);
     result.outcome = platform::SetSystemTime(result.written) ? SyncOutcome::SetAccepted
-                                                               : SyncOutcome::SetRefused;
+                                                             : SyncOutcome::SetRefused;
     result.clock = RecordOfInstant(now);
     result.bound = agreed->bound;
     return result;

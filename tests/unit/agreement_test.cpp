@@ -38,13 +38,19 @@ TEST(AgreementTest, TheLargestGroupSharingAnInstantDecidesWhenItHoldsMoreThanHal
         {"two silent among three", {R(0, 1), std::nullopt, std::nullopt}, std::nullopt},
         {"none gave a time", {std::nullopt, std::nullopt}, std::nullopt},
         {"two against two", {R(0, 1), R(0, 1), R(kHour, 1), R(kHour, 1)}, std::nullopt},
-        {"intervals that touch share an instant", {R(0, 1), R(2, 1), R(kHour, 1)}, Members{0, 1},
-         1, 0},
+        {"intervals that touch share an instant",
+         {R(0, 1), R(2, 1), R(kHour, 1)},
+         Members{0, 1},
+         1,
+         0},
         // A wide page agrees with two narrow ones that disagree with each other: two groups of
         // two, neither more right than the other.
         {"two groups of the same size", {R(5, 5), R(1, 1), R(9, 1)}, std::nullopt},
-        {"three of five, the other two apart", {R(-kHour, 1), R(0, 4), R(2, 2), R(1, 1), R(kHour, 1)},
-         Members{1, 2, 3}, 1, 1},
+        {"three of five, the other two apart",
+         {R(-kHour, 1), R(0, 4), R(2, 2), R(1, 1), R(kHour, 1)},
+         Members{1, 2, 3},
+         1,
+         1},
     };
     for (const auto& c : cases) {
         const std::optional<Agreement> got = SelectAgreeing(c.readings);
@@ -56,8 +62,8 @@ TEST(AgreementTest, TheLargestGroupSharingAnInstantDecidesWhenItHoldsMoreThanHal
         EXPECT_EQ(got->offset.bound, c.bound) << c.what;
     }
     // The whole instant only when every member gave it.
-    EXPECT_TRUE(SelectAgreeing(Readings{R(0, 1, true), R(0, 1, true), R(kHour, 1)})
-                    ->offset.wholeInstant);
+    EXPECT_TRUE(
+        SelectAgreeing(Readings{R(0, 1, true), R(0, 1, true), R(kHour, 1)})->offset.wholeInstant);
     EXPECT_FALSE(SelectAgreeing(Readings{R(0, 1, true), R(0, 1)})->offset.wholeInstant);
 }
 

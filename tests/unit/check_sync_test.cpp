@@ -86,9 +86,10 @@ void ServeWholeSeconds(std::int64_t skewMs, std::optional<int> dateLag = std::nu
                      const auto t = fake::CivilFromMilliseconds(now());
                      return Page(t.wHour, t.wMinute, t.wSecond);
                  },
-             .liveDate = [now, dateLag] {
-                 return dateLag ? HttpDate(now() + *dateLag * 1000) : std::string();
-             }});
+             .liveDate =
+                 [now, dateLag] {
+                     return dateLag ? HttpDate(now() + *dateLag * 1000) : std::string();
+                 }});
 }
 
 // How far from the fake clock plus skewMs the last set was, in milliseconds, where the clock
@@ -315,8 +316,8 @@ TEST_F(CheckSyncTest, APageThatStatesTheWholeInstantSetsAndComparesTheDateToo) {
         fake::ResetAll();
         const auto t = fake::CivilFromMilliseconds(now() + day);
         for (int i = 0; i < 2; ++i)
-            fake::Internet().downloads.push_back(
-                {.body = Page(t.wHour, t.wMinute, t.wSecond), .date = HttpDate(now() + day + lag * 1000)});
+            fake::Internet().downloads.push_back({.body = Page(t.wHour, t.wMinute, t.wSecond),
+                                                  .date = HttpDate(now() + day + lag * 1000)});
         CheckOrSynchronize(true, false);
         EXPECT_EQ(Status(), lag == 1 ? Inaccurate(86400) : kOk) << lag;
     }

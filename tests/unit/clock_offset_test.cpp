@@ -125,9 +125,10 @@ TEST(ClockOffsetTest, EstimatesHoldTheTruthForFractionsNegativesMidnightAndAsymm
             ExpectSoundAndTight(samples, row.offset);
             // With its date the page gives the whole difference, however many days it holds.
             const Microseconds days = row.offset + 2 * kDay;
-            ExpectSoundAndTight(Measure(At(kMonday, row.sinceMidnight), days, ms,
-                                        [&] { return row.delays; }, true),
-                                days);
+            ExpectSoundAndTight(
+                Measure(
+                    At(kMonday, row.sinceMidnight), days, ms, [&] { return row.delays; }, true),
+                days);
             if (row.delays.out + row.delays.back < kMs) {
                 EXPECT_LE(EstimateOffset(samples)->bound, kWantedBound);
             }
@@ -160,7 +161,8 @@ TEST(ClockOffsetTest, ContradictingSamplesGiveNoTime) {
 TEST(ClockOffsetTest, TheRecordIsTheClockPlusTheOffsetToTheNearestMillisecond) {
     const Microseconds beforeMidnight = At({year{2026}, December, day{31}}, kDay - 400);
     // 23:59:59.9996 plus half a millisecond rounds into Friday, the new year.
-    EXPECT_EQ(RecordAt(beforeMidnight, {500}, 0), (platform::SystemTime{2027, 1, 5, 1, 0, 0, 0, 0}));
+    EXPECT_EQ(RecordAt(beforeMidnight, {500}, 0),
+              (platform::SystemTime{2027, 1, 5, 1, 0, 0, 0, 0}));
     EXPECT_EQ(RecordAt(beforeMidnight, {-999'000}, 0),
               (platform::SystemTime{2026, 12, 4, 31, 23, 59, 59, 1}));
     // The user's offset is subtracted; the date is the one nearest the clock.
@@ -190,18 +192,20 @@ TEST(ClockOffsetRandomTest, TheTruthLiesWithinTheBoundAndTheBoundIsWhatTheSample
             kMs, kSecond / 2, 999 * kMs, pick(0, kSecond)}[static_cast<std::size_t>(pick(0, 3))];
         // Where the page states its date, the offset may be any number of days as well.
         const bool dated = pick(0, 1) == 0;
-        const Microseconds offset =
-            (pick(0, 1) * 2 - 1) *
-            ((dated ? pick(0, 10'000) * kDay : 0) + pick(0, 40'000) * kSecond + fraction);
+        const Microseconds offset = (pick(0, 1) * 2 - 1) * ((dated ? pick(0, 10'000) * kDay : 0) +
+                                                            pick(0, 40'000) * kSecond + fraction);
         const Microseconds start = pick(0, 1) == 0 ? pick(0, kDay) : kDay - pick(0, 20 * kSecond);
         const bool ms = pick(0, 1) == 0;
         const Microseconds slow = pick(0, 3) == 0 ? 15'000 : 0;  // one way, now and then
         Microseconds setUp = pick(0, 20'000);
-        const std::vector<TimedSample> samples = Measure(At(kMonday, start), offset, ms, [&] {
-            const Delays d{pick(50, 400) + std::exchange(setUp, 0), pick(50, 400) + pick(0, slow),
-                           pick(0, 300)};
-            return pick(0, 1) == 0 ? d : Delays{d.back, d.out, d.late};
-        }, dated);
+        const std::vector<TimedSample> samples = Measure(
+            At(kMonday, start), offset, ms,
+            [&] {
+                const Delays d{pick(50, 400) + std::exchange(setUp, 0),
+                               pick(50, 400) + pick(0, slow), pick(0, 300)};
+                return pick(0, 1) == 0 ? d : Delays{d.back, d.out, d.late};
+            },
+            dated);
         SCOPED_TRACE("run " + std::to_string(i));
         ExpectSoundAndTight(samples, offset);
         if (slow == 0) {

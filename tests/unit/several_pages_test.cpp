@@ -98,9 +98,9 @@ TEST_F(SeveralPagesTest, TheSetFollowsTheMajorityAndEveryPageIsMeasuredAtOnce) {
 TEST_F(SeveralPagesTest, WithoutAMajorityTheClockStaysAndTheStatusSaysWhy) {
     LastSyncTime = 99.5f;
     const std::vector<std::vector<std::optional<std::int64_t>>> lists = {
-        {0, kHourMs},                         // two an hour apart
-        {0, std::nullopt, std::nullopt},      // one answers of three
-        {0, kHourMs, 2 * kHourMs},            // three apart
+        {0, kHourMs},                     // two an hour apart
+        {0, std::nullopt, std::nullopt},  // one answers of three
+        {0, kHourMs, 2 * kHourMs},        // three apart
     };
     for (const bool checkOnly : {false, true})
         for (const auto& skews : lists) {

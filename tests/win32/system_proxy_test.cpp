@@ -107,7 +107,8 @@ TEST(SystemProxyWin32Test, TheBuiltInAddressIsCheckedThroughTheUsersProxy) {
     testsupport::HttpServer proxy(GoodPage);
     const ProxySettings settings(1, "127.0.0.1:" + std::to_string(proxy.Port()), "<local>");
     const std::string address = TimePageAddress();  // no "TimePage" in the test prefix's store
-    EXPECT_FALSE(GetUrlText(address, download::kDeadlineMs)->body.empty());  // also warms WinINet up for the timed Check
+    EXPECT_FALSE(GetUrlText(address, download::kDeadlineMs)
+                     ->body.empty());  // also warms WinINet up for the timed Check
 
     fake::ResetWindow();
     OffsetMinutes = 0;

@@ -5,8 +5,8 @@
 #include <windows.h>
 
 #include <atomic>
-#include <memory>
 #include <functional>
+#include <memory>
 #include <stdexcept>
 #include <vector>
 
@@ -48,8 +48,7 @@ TEST(WorkerWin32Test, AWorkGivenUpOnHoldsBackTheNextAndSetsNoClockWhenItEnds) {
     auto set = std::make_shared<std::atomic<bool>>(false);
     EXPECT_TRUE(RunAlone([set] { *set = SetSystemTime(GetSystemTime()); }, 5000));
     EXPECT_TRUE(*set);
-    EXPECT_THROW(RunAlone([] { throw std::runtime_error("no memory"); }, 5000),
-                 std::runtime_error);
+    EXPECT_THROW(RunAlone([] { throw std::runtime_error("no memory"); }, 5000), std::runtime_error);
 }
 
 TEST(WorkerWin32Test, WorksRunSideBySideAndAllGivenUpOnHoldBackTheNextUntilEachHasEnded) {
