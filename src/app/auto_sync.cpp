@@ -62,7 +62,9 @@ bool ResumePending() {
 }  // namespace
 
 void AutoSynchronize() {
-    if (CheckOrSynchronize(false, false) == SyncOutcome::NoServerTime)
+    // Pages that disagree leave the clock as it was, as no time does: tried again a minute on.
+    const SyncOutcome outcome = CheckOrSynchronize(false, false);
+    if (outcome == SyncOutcome::NoServerTime || outcome == SyncOutcome::Disagreed)
         AutoSyncFailure = {true, platform::SecondsSinceMidnight(), LastSyncTime};
     else
         AutoSyncFailure = {};

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/clock.h"
 #include "platform/locale.h"
@@ -32,6 +33,7 @@ constexpr std::string_view kGettingTime = "Getting Time...";
 constexpr std::string_view kTimeOk = "Local time is ok";
 constexpr std::string_view kNoTime = "Cannot get time from server! (internet running?)";
 constexpr std::string_view kSetRefused = "Cannot set system time! (administrator rights needed?)";
+constexpr std::string_view kDisagreed = "Time servers disagree! (clock not changed)";
 
 void Status(std::string_view text) {
     platform::SetText(Control::lblInfo, text);
@@ -71,6 +73,9 @@ void Report(const SyncResult& result) {
             Status(kSetRefused);
             MarkClockSet();
             break;
+        case SyncOutcome::Disagreed:
+            Status(kDisagreed);
+            break;
     }
 }
 
@@ -86,20 +91,23 @@ auto OnWorker(Step step, std::uint32_t boundMs) -> std::optional<decltype(step()
     return *result;
 }
 
-// The download, the call to the service and the measure, which may each take many seconds, are
+// The downloads, the call to the service and the measures, which may each take many seconds, are
 // made on workers while the window goes on answering; what they need is read here, before they
-// start, and only this thread writes the status line. The time service sets the clock when it
+// start, and only this thread writes the status line. The pages' downloads or measures run side
+// by side on workers of their own, each given up on at its deadline and the grace (the step's
+// bound), which the window allows its own grace beyond. The time service sets the clock when it
 // answers: a program without the right to set it would only be refused. Without the service the
 // program sets the clock itself.
 SyncResult Fetch(bool bCheckOnly) {
     Status(kGettingTime);
     platform::DoEvents();  // paint the text before the wait
-    const std::string address = TimePageAddress();
+    const std::vector<std::string> pages = ListedPages(TimePageAddress());
     const std::int16_t offset = OffsetMinutes;
     constexpr std::uint32_t kDeadline = download::kDeadlineMs;
+    constexpr std::uint32_t kPagesBound = kDeadline + download::kGraceMs;
     if (bCheckOnly)
-        return OnWorker([=] { return CompareWithTimePage(GetUrlText, address, offset, kDeadline); },
-                        kDeadline)
+        return OnWorker([=] { return CompareWithTimePages(GetUrlText, pages, offset, kDeadline); },
+                        kPagesBound)
             .value_or(SyncResult{});
     const auto served = OnWorker([=] { return SynchronizeThroughService(offset); },
                                  platform::kTimeServicePatienceMs);
@@ -107,8 +115,8 @@ SyncResult Fetch(bool bCheckOnly) {
         return {};  // given up on: it may yet have the service set the clock
     if (*served)
         return **served;
-    return OnWorker([=] { return SetFromTimePage(MeasureTimePage, address, offset, kDeadline); },
-                    kDeadline)
+    return OnWorker([=] { return SetFromTimePages(MeasureTimePage, pages, offset, kDeadline); },
+                    kPagesBound)
         .value_or(SyncResult{});
 }
 

@@ -61,7 +61,6 @@ std::int32_t SecondsOfDay(const platform::SystemTime& time) {
 platform::SystemTime RecordOfInstant(std::int64_t microseconds) {
     using namespace std::chrono;
     constexpr std::int64_t kPerDay = std::int64_t{kSecondsPerDay} * 1'000'000;
-    constexpr std::int64_t kDaysFrom1601To1970 = 134'774;
     const std::int64_t day = FloorDiv(microseconds, kPerDay);
     const std::int64_t rest = microseconds - day * kPerDay;
     const sys_days date{days{day - kDaysFrom1601To1970}};
@@ -75,6 +74,14 @@ platform::SystemTime RecordOfInstant(std::int64_t microseconds) {
             static_cast<std::uint16_t>(ms / 60'000 % 60),
             static_cast<std::uint16_t>(ms / 1000 % 60),
             static_cast<std::uint16_t>(ms % 1000)};
+}
+
+std::int64_t InstantOfRecord(const platform::SystemTime& time) {
+    using namespace std::chrono;
+    const sys_days date{year{time.wYear} / month{time.wMonth} / day{time.wDay}};
+    const std::int64_t days = date.time_since_epoch().count() + kDaysFrom1601To1970;
+    return (days * kSecondsPerDay + SecondsOfDay(time)) * 1'000'000 +
+           std::int64_t{time.wMilliseconds} * 1000;
 }
 
 platform::SystemTime WithNearestTimeOfDay(const platform::SystemTime& clock,

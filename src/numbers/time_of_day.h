@@ -20,9 +20,17 @@ std::int32_t ShortWayRound(std::int32_t seconds);
 // The seconds since midnight of a record's time of day, milliseconds left out.
 std::int32_t SecondsOfDay(const platform::SystemTime& time);
 
+// The days from 1601-01-01, where the system clock's instants count from, to 1970-01-01, where
+// Unix time (a page's msec=, an HTTP date) counts from.
+inline constexpr std::int64_t kDaysFrom1601To1970 = 134'774;
+
 // The record of an instant given as microseconds since 1601-01-01 00:00 UTC (as
 // platform::PreciseSystemTime gives it), rounded down to the millisecond.
 platform::SystemTime RecordOfInstant(std::int64_t microseconds);
+
+// The instant of a record as microseconds since 1601-01-01 00:00 UTC; the day of week is not
+// looked at.
+std::int64_t InstantOfRecord(const platform::SystemTime& time);
 
 // clock with its time of day replaced by secondsOfDay (taken modulo one day), on the day
 // before, the same day or the day after, whichever puts it within twelve hours of clock.

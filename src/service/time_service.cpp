@@ -1,6 +1,7 @@
 #include "service/time_service.h"
 
 #include <cstdio>
+#include <vector>
 
 #include "settings/time_page.h"
 #include "sync/download_limits.h"
@@ -17,18 +18,47 @@ std::string Describe(const platform::SystemTime& t) {
     return text;
 }
 
-// The measured offset's error, in milliseconds with one decimal.
+// A measured offset's error, in milliseconds with one decimal.
+std::string Milliseconds(Microseconds bound) {
+    char text[48];
+    std::snprintf(text, sizeof text, "%lld.%lld ms", static_cast<long long>(bound / 1000),
+                  static_cast<long long>(bound % 1000 / 100));
+    return text;
+}
+
 std::string Bound(Microseconds bound) {
-    char text[80];
-    std::snprintf(text, sizeof text, " (measured to within %lld.%lld ms)",
-                  static_cast<long long>(bound / 1000), static_cast<long long>(bound % 1000 / 100));
+    return " (measured to within " + Milliseconds(bound) + ")";
+}
+
+// What each of several pages said of the clock: how far ahead of it the page was, in seconds
+// to the millisecond, and to within what; or that it gave no time.
+std::string WhatEachSaid(const std::vector<PageSaid>& pages) {
+    std::string text = "; the time pages said:";
+    for (const PageSaid& page : pages) {
+        text += (&page == &pages.front() ? " " : ", ") + page.address + " ";
+        if (!page.offset) {
+            text += "no time";
+            continue;
+        }
+        const Microseconds offset = page.offset->offset;
+        const Microseconds size = offset < 0 ? -offset : offset;
+        char seconds[48];
+        std::snprintf(seconds, sizeof seconds, "%c%lld.%03lld s", offset < 0 ? '-' : '+',
+                      static_cast<long long>(size / 1'000'000),
+                      static_cast<long long>(size / 1000 % 1000));
+        text += seconds + std::string(" within ") + Milliseconds(page.offset->bound) +
+                (page.offset->wholeInstant ? "" : " (time of day)");
+    }
     return text;
 }
 
 AuditEntry Audit(const SyncResult& result, const std::string& account, const std::string& page,
                  std::int16_t offsetMinutes) {
-    const std::string asked = "asked by " + account + ", time page " + page + ", offset " +
-                              std::to_string(offsetMinutes) + " minutes";
+    // One page is named; of several, what each said.
+    const std::string asked = "asked by " + account +
+                              (result.pages.empty() ? ", time page " + page : std::string()) +
+                              ", offset " + std::to_string(offsetMinutes) + " minutes" +
+                              (result.pages.empty() ? std::string() : WhatEachSaid(result.pages));
     switch (result.outcome) {
         case SyncOutcome::SetAccepted:
             return {AuditKind::Information, "The system clock was set from " +
@@ -40,6 +70,11 @@ AuditEntry Audit(const SyncResult& result, const std::string& account, const std
                                             Describe(result.clock) + " to " +
                                             Describe(result.written) + Bound(result.bound) +
                                             "; " + asked + "."};
+        case SyncOutcome::Disagreed:
+            return {AuditKind::Error,
+                    "The time pages disagree: no more than half of them agree on the time; the "
+                    "system clock stays at " +
+                        Describe(platform::GetSystemTime()) + "; " + asked + "."};
         default:
             return {AuditKind::Error,
                     "No usable time from the time page; the system clock stays at " +
@@ -61,7 +96,8 @@ std::optional<Answer> TimeService::Serve(std::string_view message, const Client&
         return Answer{EncodeReply(*last_), std::nullopt};
 
     const std::string page = MachineTimePageAddress();
-    const SyncResult result = SetFromTimePage(measure_, page, offset, download::kDeadlineMs);
+    const SyncResult result =
+        SetFromTimePages(measure_, ListedPages(page), offset, download::kDeadlineMs);
     last_ = result;
     lastOffset_ = offset;
     lastDone_ = ticks_();

@@ -1,5 +1,6 @@
 #include "settings/time_page.h"
 
+#include <algorithm>
 #include <cstdint>
 
 #include "base/identity.h"
@@ -53,6 +54,18 @@ std::string MachineTimePageAddress() {
     if (std::string policy = MachineText(identity::kPolicyKey); !policy.empty())
         return policy;
     return MachineOrMakers();
+}
+
+std::vector<std::string> ListedPages(std::string_view text) {
+    std::vector<std::string> pages;
+    for (std::size_t at = text.find_first_not_of(" \t");
+         at != std::string_view::npos && pages.size() < kMostTimePages;
+         at = text.find_first_not_of(" \t", at)) {
+        const std::size_t end = std::min(text.find_first_of(" \t", at), text.size());
+        pages.emplace_back(text.substr(at, end - at));
+        at = end;
+    }
+    return pages;
 }
 
 }  // namespace chronalign

@@ -2,7 +2,10 @@
 // machine's, else the maker's.
 #pragma once
 
+#include <cstddef>
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace chronalign {
 
@@ -18,5 +21,15 @@ std::string TimePageAddress();
 // The machine-wide address alone, for the time service, which never reads a user's: the
 // policy's "TimePage", else the machine's, when there and not empty, else the maker's time page.
 std::string MachineTimePageAddress();
+
+// The most pages one synchronization measures: they are measured side by side, each keeping a
+// connection of its own open, and the program's WinINet opens no more than four at once through
+// a proxy (its default for INTERNET_OPTION_MAX_CONNS_PER_PROXY): a fifth would wait for one of
+// them, perhaps past the deadline.
+inline constexpr std::size_t kMostTimePages = 4;
+
+// The addresses a "TimePage" text lists, separated by spaces (or tabs), in their order: the first
+// kMostTimePages, the rest left out. None for a text of blanks, which names no page.
+std::vector<std::string> ListedPages(std::string_view text);
 
 }  // namespace chronalign

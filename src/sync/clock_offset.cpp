@@ -30,13 +30,16 @@ Microseconds Middle(const Allowed& a) {
     return a.lo + (a.hi - a.lo) / 2;
 }
 
-// The page states a time of day only, the stamps carry the date: a sample's offsets move by
-// whole days to lie nearest reference, so that a sample across midnight, or one on either side
-// of it, agrees with the rest.
-Allowed AllowedBy(const TimedSample& s, Microseconds reference) {
-    const Microseconds stated = Microseconds{s.page.millisecondOfDay} * kMillisecond;
+// Where the page states a time of day only, the stamps carry the date: a sample's offsets move
+// by whole days to lie nearest reference, so that a sample across midnight, or one on either
+// side of it, agrees with the rest. Where it states the date as well, the offsets stand.
+Allowed AllowedBy(const TimedSample& s, Microseconds reference, bool dated) {
+    const Microseconds stated =
+        dated ? Stated(s.page) : Microseconds{s.page.millisecondOfDay} * kMillisecond;
     const Microseconds unit = s.page.milliseconds ? kMillisecond : kSecond;
     Allowed a{stated - s.arrived, stated + unit - s.sent};
+    if (dated)
+        return a;
     const Microseconds days = FloorDiv(reference - Middle(a) + kDay / 2, kDay);
     a.lo += days * kDay;
     a.hi += days * kDay;
@@ -48,14 +51,21 @@ bool WellFormed(const TimedSample& s) {
            Microseconds{s.page.millisecondOfDay} * kMillisecond < kDay;
 }
 
-// Each sample's allowed offsets, the first's within half a day of none, the others' nearest
-// the first's; nothing when a sample is malformed.
+bool AllDated(std::span<const TimedSample> samples) {
+    return std::all_of(samples.begin(), samples.end(),
+                       [](const TimedSample& s) { return s.page.day.has_value(); });
+}
+
+// Each sample's allowed offsets: of the whole instant when every sample states its date; else
+// the first's within half a day of none, the others' nearest the first's. Nothing when a sample
+// is malformed.
 std::optional<std::vector<Allowed>> AllAllowed(std::span<const TimedSample> samples) {
+    const bool dated = AllDated(samples);
     std::vector<Allowed> all;
     for (const TimedSample& s : samples) {
         if (!WellFormed(s))
             return std::nullopt;
-        all.push_back(AllowedBy(s, all.empty() ? 0 : Middle(all.front())));
+        all.push_back(AllowedBy(s, all.empty() ? 0 : Middle(all.front()), dated));
     }
     return all;
 }
@@ -91,6 +101,13 @@ Microseconds ShortestRoundTrip(std::span<const TimedSample> samples) {
 
 }  // namespace
 
+Microseconds Stated(const PageTime& page) {
+    Microseconds at = Microseconds{page.millisecondOfDay} * kMillisecond;
+    if (page.day)
+        at += (*page.day + kDaysFrom1601To1970) * kDay;
+    return at;
+}
+
 std::optional<OffsetEstimate> EstimateOffset(std::span<const TimedSample> samples) {
     const std::optional<std::vector<Allowed>> all = AllAllowed(samples);
     if (!all)
@@ -98,15 +115,18 @@ std::optional<OffsetEstimate> EstimateOffset(std::span<const TimedSample> sample
     const std::optional<Allowed> common = Intersection(*all);
     if (!common)
         return std::nullopt;
-    if (!AnyMilliseconds(samples))
-        return Around(*common);
-    std::size_t best = samples.size();
-    for (std::size_t i = 0; i < samples.size(); ++i) {
-        if (samples[i].page.milliseconds &&
-            (best == samples.size() || RoundTrip(samples[i]) < RoundTrip(samples[best])))
-            best = i;
+    OffsetEstimate estimate = Around(*common);
+    if (AnyMilliseconds(samples)) {
+        std::size_t best = samples.size();
+        for (std::size_t i = 0; i < samples.size(); ++i) {
+            if (samples[i].page.milliseconds &&
+                (best == samples.size() || RoundTrip(samples[i]) < RoundTrip(samples[best])))
+                best = i;
+        }
+        estimate = Around((*all)[best]);
     }
-    return Around((*all)[best]);
+    estimate.wholeInstant = AllDated(samples);
+    return estimate;
 }
 
 Microseconds NextSendAt(std::span<const TimedSample> samples, Microseconds earliest) {
@@ -140,10 +160,13 @@ std::optional<Microseconds> NextRequestAt(std::span<const TimedSample> samples, 
     return at;
 }
 
-platform::SystemTime RecordAt(Microseconds now, Microseconds offset, std::int16_t offsetMinutes) {
-    const Microseconds wanted = now + offset - Microseconds{offsetMinutes} * 60 * kSecond;
+platform::SystemTime RecordAt(Microseconds now, const OffsetEstimate& estimate,
+                              std::int16_t offsetMinutes) {
+    const Microseconds wanted = now + estimate.offset - Microseconds{offsetMinutes} * 60 * kSecond;
     const Microseconds msPerDay = kDay / kMillisecond;
     const Microseconds ms = FloorDiv(wanted + kMillisecond / 2, kMillisecond);
+    if (estimate.wholeInstant)
+        return RecordOfInstant(ms * kMillisecond);
     const Microseconds msOfDay = ms - FloorDiv(ms, msPerDay) * msPerDay;
     platform::SystemTime t =
         WithNearestTimeOfDay(RecordOfInstant(now), static_cast<std::int32_t>(msOfDay / 1000));

@@ -5,10 +5,10 @@
 // A synchronization is a loop over one connection:
 //     while (auto at = NextRequestAt(samples, platform::PreciseSystemTime())) {
 //         wait until *at; sent = PreciseSystemTime(); request; arrived = PreciseSystemTime();
-//         samples.push_back({sent, arrived, page}) where ReadPageTime(body) gave a page time;
+//         samples.push_back({sent, arrived, page}) where ReadPageTime(body, date) gave a time;
 //         else no usable time
 //     }
-//     EstimateOffset(samples) -> RecordAt(platform::PreciseSystemTime(), offset, OffsetMinutes)
+//     EstimateOffset(samples) -> RecordAt(platform::PreciseSystemTime(), estimate, OffsetMinutes)
 // The wait until *at must end within a fraction of a millisecond to halve what is left; a late
 // send costs requests, never correctness, since the sample carries its own stamps.
 // Every request counts as a sample, the one that opens the connection too: its round trip
@@ -36,9 +36,16 @@ struct TimedSample {
 };
 
 struct OffsetEstimate {
-    Microseconds offset = 0;  // the page's time minus the system clock's, within half a day
-    Microseconds bound = 0;   // the true offset lies within offset - bound .. offset + bound
+    // The page's time minus the system clock's: the whole difference when the page states the
+    // whole instant, else within half a day (the page's time of day on the nearest date).
+    Microseconds offset = 0;
+    Microseconds bound = 0;  // the true offset lies within offset - bound .. offset + bound
+    bool wholeInstant = false;
 };
+
+// What a page states, on the system clock's scale: its instant when it states its date, else its
+// time of day as if on 1601-01-01.
+Microseconds Stated(const PageTime& page);
 
 // When a synchronization stops measuring: as soon as the bound is this small, or after this
 // many requests, or (whole seconds) once the next answer would come after this long.
@@ -51,7 +58,8 @@ inline constexpr Microseconds kLongestMeasurement = 15'000'000;
 // before it was sent) or they contradict each other (a cached page, a server clock that
 // jumped). With milliseconds, the sample with the shortest round trip decides: the page's
 // instant against the middle of its round trip. In whole seconds, the offsets each sample
-// allows are intersected, and the estimate is the middle of what is left.
+// allows are intersected, and the estimate is the middle of what is left. The estimate holds
+// the whole instant when every sample states its date; otherwise the dates are left out.
 std::optional<OffsetEstimate> EstimateOffset(std::span<const TimedSample> samples);
 
 // When to send the next request, at earliest: at once for a page with milliseconds or with no
@@ -67,8 +75,9 @@ Microseconds NextSendAt(std::span<const TimedSample> samples, Microseconds earli
 std::optional<Microseconds> NextRequestAt(std::span<const TimedSample> samples, Microseconds now);
 
 // The record to write at the instant now for a measured offset: now + offset less the user's
-// offset in minutes, rounded to the millisecond, its time of day on the date nearest the
-// clock's (as today's set does with whole seconds).
-platform::SystemTime RecordAt(Microseconds now, Microseconds offset, std::int16_t offsetMinutes);
+// offset in minutes, rounded to the millisecond; for an offset of the whole instant with its
+// date, else its time of day on the date nearest the clock's (as a set with whole seconds does).
+platform::SystemTime RecordAt(Microseconds now, const OffsetEstimate& estimate,
+                              std::int16_t offsetMinutes);
 
 }  // namespace chronalign

@@ -33,7 +33,7 @@ Measurement MeasureOffset(const TimedRequest& request, std::uint64_t deadline) {
         const std::optional<platform::PageAnswer> answer = request(*at);
         if (!answer || !answer->complete || CameFromCache(*answer))
             break;
-        const std::optional<PageTime> page = ReadPageTime(answer->body);
+        const std::optional<PageTime> page = ReadPageTime(answer->body, answer->date);
         if (!page) {
             measured.unusable = true;
             break;

@@ -7,6 +7,7 @@
 #include "numbers/convert.h"
 #include "numbers/integer.h"
 #include "numbers/time_of_day.h"
+#include "sync/http_date.h"
 
 namespace chronalign {
 
@@ -59,6 +60,31 @@ std::optional<std::int64_t> TokenMilliseconds(std::string_view text) {
     return seconds * 1000 + fraction;
 }
 
+// The days from 1970 to the first day past the year 9999: a page that states a later date is
+// wrong, and the system clock could not take it.
+constexpr std::int64_t kDaysBeyondYear9999 = 2'932'897;
+
+// The day of an instant given in some unit since 1970, when within four-digit years.
+std::optional<std::int32_t> DayOf(std::int64_t sinceEpoch, std::int64_t perDay) {
+    const std::int64_t day = sinceEpoch >= 0 ? sinceEpoch / perDay : -1;
+    if (day < 0 || day >= kDaysBeyondYear9999)
+        return std::nullopt;
+    return static_cast<std::int32_t>(day);
+}
+
+// The date a Date header gives the page's second of the day: that of the instant within
+// kDateAgreementSeconds of the header which has that time of day; nothing when none has.
+std::optional<std::int32_t> DateFromHeader(std::string_view header, std::int32_t secondOfDay) {
+    const std::optional<std::int64_t> made = ParseHttpDate(header);
+    if (!made)
+        return std::nullopt;
+    const auto madeOfDay = static_cast<std::int32_t>(*made % kSecondsPerDay);  // made >= 0
+    const std::int32_t apart = ShortWayRound(secondOfDay - madeOfDay);
+    if (apart < -kDateAgreementSeconds || apart > kDateAgreementSeconds)
+        return std::nullopt;
+    return DayOf(*made + apart, kSecondsPerDay);
+}
+
 }  // namespace
 
 std::optional<ServerTime> ExtractServerTime(std::string_view pageText, std::int16_t offsetMinutes) {
@@ -74,14 +100,14 @@ std::optional<ServerTime> ExtractServerTime(std::string_view pageText, std::int1
     return t;
 }
 
-std::optional<PageTime> ReadPageTime(std::string_view pageText) {
+std::optional<PageTime> ReadPageTime(std::string_view pageText, std::string_view dateHeader) {
     const std::optional<ServerTime> stated = ExtractServerTime(pageText, 0);
     if (!stated)
         return std::nullopt;
     const std::int32_t second = SecondsOf(stated->hour, stated->minute, stated->second);
     if (second < 0 || second >= kSecondsPerDay)
         return std::nullopt;
-    const PageTime whole{second * 1000, false};
+    const PageTime whole{second * 1000, false, DateFromHeader(dateHeader, second)};
     const std::string_view rest = pageText.substr(FindMarker(pageText));
     const std::size_t token = rest.find(kMillisecondToken);
     if (token == std::string_view::npos)
@@ -96,7 +122,7 @@ std::optional<PageTime> ReadPageTime(std::string_view pageText) {
     // server-side cache) is worth less than none.
     if (ofDay / 1000 != second)
         return whole;
-    return PageTime{ofDay, true};
+    return PageTime{ofDay, true, DayOf(*ms, kMillisecondsPerDay)};
 }
 
 void ApplyOffset(std::int16_t& hour, std::int16_t& minute, std::int16_t& second,

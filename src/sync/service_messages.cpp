@@ -30,6 +30,8 @@ std::uint16_t OutcomeCode(SyncOutcome outcome) {
             return 1;
         case SyncOutcome::SetRefused:
             return 2;
+        case SyncOutcome::Disagreed:
+            return 3;
         default:
             return 0;  // no usable time; a compare is never asked of the service
     }
@@ -81,6 +83,9 @@ std::optional<SyncResult> DecodeReply(std::string_view message) {
             break;
         case 2:
             result.outcome = SyncOutcome::SetRefused;
+            break;
+        case 3:
+            result.outcome = SyncOutcome::Disagreed;
             break;
         default:
             return std::nullopt;

@@ -33,7 +33,8 @@ std::string EncodeRequest(std::int16_t offsetMinutes);
 // with an offset that is not on the list.
 std::optional<ServiceRequest> DecodeRequest(std::string_view message);
 
-// A reply states the outcome of a clock set: no usable time, set and accepted, set and refused.
+// A reply states the outcome of a clock set: no usable time, set and accepted, set and refused,
+// or pages that disagree (nothing set).
 // A set refused is the system's refusal, or the service's own to a client who may not ask for
 // that offset (then no time was written): either way the client lacks the right and must not
 // try another road.

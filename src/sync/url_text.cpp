@@ -24,15 +24,15 @@ Session Connect(const std::string& url, std::uint32_t deadlineMs) {
 
 }  // namespace
 
-std::string GetUrlText(const std::string& url, std::uint32_t deadlineMs) {
+std::optional<platform::PageAnswer> GetUrlText(const std::string& url, std::uint32_t deadlineMs) {
     const Session session = Connect(url, deadlineMs);
     if (!session.connection)
-        return {};
-    const std::optional<platform::PageAnswer> answer =
+        return std::nullopt;
+    std::optional<platform::PageAnswer> answer =
         platform::RequestPage(*session.connection, platform::PreciseSystemTime(), session.deadline);
-    if (!answer || CameFromCache(*answer))
-        return {};
-    return answer->body;
+    if (answer && CameFromCache(*answer))
+        return std::nullopt;
+    return answer;
 }
 
 Measurement MeasureTimePage(const std::string& url, std::uint32_t deadlineMs) {

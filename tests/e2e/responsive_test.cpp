@@ -167,14 +167,17 @@ double SecondsToExitThroughTheMenu(const Program& program, HWND window) {
 TEST_F(ResponsiveTest, WorkersGivenUpOnNeitherPileUpNorHoldUpTheEnd) {
     const NeighbourIcon neighbour;
     const HttpServer server(DripsItsHeaders);
-    ASSERT_TRUE(WriteSetting("TimePage", server.Url("/cgi-bin/timer.pl")));
     double withWorker = 0;
     {
         Program program;
         HWND window = ShownWindow(program);
         ASSERT_NE(window, nullptr);
+        // One Check first, so that the threads kept ready after it are counted before.
+        Click(ControlOf(window, Control::cmdCheckTime));
+        ASSERT_TRUE(WaitForText(window, Control::lblInfo, "Local time is ok"));
         const int before = TaskCount();
         ASSERT_GT(before, 0) << "the program is not under /proc";
+        ASSERT_TRUE(WriteSetting("TimePage", server.Url("/cgi-bin/timer.pl")));
         GiveUpOnACheck(window, server, true);
         // The clicks while it waited asked nothing; later runs start no second worker while
         // the first still waits.

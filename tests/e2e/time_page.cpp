@@ -4,6 +4,8 @@
 
 #include <cstdio>
 
+#include "http_date_text.h"
+
 namespace e2e {
 
 TimePage::TimePage() : server_([this](const testsupport::HttpRequest&) { return Answer(); }) {}
@@ -11,10 +13,22 @@ TimePage::TimePage() : server_([this](const testsupport::HttpRequest&) { return 
 testsupport::HttpReply TimePage::Answer() const {
     if (down_)
         return testsupport::Status(500, "Internal Server Error", "down");
-    SYSTEMTIME now{};
-    ::GetSystemTime(&now);
-    testsupport::HttpReply reply =
-        testsupport::Ok(TimePageBody(now.wHour, now.wMinute, now.wSecond));
+    FILETIME file{};
+    ::GetSystemTimeAsFileTime(&file);
+    ULARGE_INTEGER at{};
+    at.LowPart = file.dwLowDateTime;
+    at.HighPart = file.dwHighDateTime;
+    at.QuadPart += static_cast<ULONGLONG>(daysAhead_) * 86400 * 10'000'000;
+    file.dwLowDateTime = at.LowPart;
+    file.dwHighDateTime = at.HighPart;
+    SYSTEMTIME t{};
+    ::FileTimeToSystemTime(&file, &t);
+    testsupport::HttpReply reply = testsupport::Ok(TimePageBody(t.wHour, t.wMinute, t.wSecond));
+    reply.bytes.insert(reply.bytes.find("\r\n") + 2,
+                       "Date: " +
+                           testsupport::HttpDateText(t.wDayOfWeek, t.wDay, t.wMonth, t.wYear,
+                                                     t.wHour, t.wMinute, t.wSecond) +
+                           "\r\n");
     if (slow_)
         reply.byteInterval = std::chrono::milliseconds(10);
     return reply;

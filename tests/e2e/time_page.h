@@ -1,5 +1,6 @@
 // The local time page the program reads in these tests: the host's own UTC time, so that a
-// check comes out right and a set changes nothing; or, when taken down, an error page.
+// check comes out right and a set changes nothing, in the page and its Date header, as a real
+// server sends one; or the same a number of days ahead; or, when taken down, an error page.
 #pragma once
 
 #include <atomic>
@@ -25,12 +26,14 @@ class TimePage {
     // Slow: every byte of an answer comes 10 ms after the one before, so that a measure of its
     // several requests lasts many seconds.
     void SetSlow(bool slow) { slow_ = slow; }
+    void SetDaysAhead(int days) { daysAhead_ = days; }
 
   private:
     testsupport::HttpReply Answer() const;
 
     std::atomic<bool> down_{false};
     std::atomic<bool> slow_{false};
+    std::atomic<int> daysAhead_{0};
     testsupport::HttpServer server_;
 };
 

@@ -61,6 +61,13 @@ TEST_F(ProgramTest, CheckFindsTheClockRightAgainstTheTimePage) {
 
     // The window as the user now sees it, for a person to look at.
     EXPECT_TRUE(SaveWindowPicture(window, DosPath(E2E_SCREENSHOT))) << E2E_SCREENSHOT;
+
+    // The page states its date in its Date header: a clock a day behind is no longer "ok".
+    page_.SetDaysAhead(1);
+    Click(ControlOf(window, Control::cmdCheckTime));
+    EXPECT_TRUE(WaitForText(window, Control::lblInfo,
+                            "Local time inaccurate - difference is 86400 seconds!"))
+        << Text(window, Control::lblInfo);
 }
 
 TEST_F(ProgramTest, ASecondStartEndsAtOnceAndLeavesTheFirstAlone) {

@@ -365,6 +365,41 @@ TEST_F(TimeServiceTest, SetsToTheMillisecondWithinTheBoundItReports) {
     holdMs_ = 0;
 }
 
+// Several machine-wide pages: the service measures them side by side and follows the two of
+// three that agree (Wine refuses their 30 s and names it), saying in its entry what each said;
+// of two an hour apart it sets nothing and says so.
+TEST_F(TimeServiceTest, FollowsThePagesThatAgreeAndSaysWhatEachSaid) {
+    skewMs_ = 30'420;
+    milliseconds_ = true;
+    const auto serving = [](int skewMs) {
+        return [skewMs](const testsupport::HttpRequest&) {
+            return testsupport::Ok(PageAheadMs(skewMs, true));
+        };
+    };
+    const testsupport::HttpServer hourOff(serving(3'630'420)), agreeing(serving(30'420));
+    ASSERT_TRUE(testsupport::SetMachineTimePage(page_.Url("/t") + " " + hourOff.Url("/t") + " " +
+                                                agreeing.Url("/t")));
+    const auto followed = AskAfresh(page_);
+    ASSERT_TRUE(followed);
+    EXPECT_EQ(followed->outcome, SyncOutcome::SetRefused);
+    std::string log = EventLog();
+    const auto difference = LastNumberAfter(log, "not allowed: difference ");
+    ASSERT_TRUE(difference) << log;
+    EXPECT_LE(std::abs(*difference - 30'420), 2);
+    EXPECT_NE(log.rfind("the time pages said: " + page_.Url("/t") + " +30.4"), std::string::npos)
+        << log;
+
+    ASSERT_TRUE(testsupport::SetMachineTimePage(page_.Url("/t") + " " + hourOff.Url("/t")));
+    const auto disagreed = AskAfresh(page_);
+    ASSERT_TRUE(disagreed);
+    EXPECT_EQ(disagreed->outcome, SyncOutcome::Disagreed);
+    log = EventLog();
+    EXPECT_NE(log.rfind("err:eventlog:ReportEventW L\"The time pages disagree"), std::string::npos)
+        << log;
+    skewMs_ = 0;
+    milliseconds_ = false;
+}
+
 // A pipe of the service's name made by another process, first, while the service is away: it
 // answers every request "set accepted" without setting anything.
 class StandIn {

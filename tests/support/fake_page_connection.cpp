@@ -62,16 +62,20 @@ std::optional<PageAnswer> RequestPage(PageConnection& connection, std::int64_t a
     auto& net = fake::Internet();
     ++net.opens;
     net.urls.push_back(connection.url);
-    if (net.downloads.empty())
+    const auto own = net.pages.find(connection.url);
+    std::deque<fake::Download>& queue = own != net.pages.end() ? own->second : net.downloads;
+    if (queue.empty())
         return std::nullopt;
-    fake::Download d = std::move(net.downloads.front());
-    net.downloads.pop_front();
+    fake::Download d = std::move(queue.front());
+    queue.pop_front();
     PageAnswer answer;
     answer.sent = PreciseSystemTime();
     if (d.onOpen)
         d.onOpen();
     if (d.live)
         d.body = d.live();
+    if (d.liveDate)
+        d.date = d.liveDate();
     // A server slower than the deadline: the call returns at the deadline without an answer.
     const std::uint64_t now = TickMilliseconds();
     if (!d.body || now + static_cast<std::uint64_t>(d.takesMs) > deadline) {
@@ -82,6 +86,7 @@ std::optional<PageAnswer> RequestPage(PageConnection& connection, std::int64_t a
     answer.body = d.body->substr(0, kPageMostBytes);
     answer.complete = !d.broken;
     answer.age = d.age;
+    answer.date = d.date;
     answer.arrived = PreciseSystemTime();
     return answer;
 }

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -18,6 +19,8 @@ struct Download {
     std::function<void()> onOpen{};       // runs when the request is sent (the clock moves, say)
     std::function<std::string()> live{};  // makes the body when the request is sent, instead
     std::string age{};                    // the answer's Age header; empty for none
+    std::string date{};                   // its Date header; empty for none
+    std::function<std::string()> liveDate{};  // makes the Date header when sent, instead
     bool broken = false;                  // the body breaks off after what it holds
     std::int64_t takesMs = 1;  // from sending to the whole body; past the deadline, no answer
 };
@@ -25,6 +28,9 @@ struct Download {
 struct InternetState {
     bool connectFails = false;
     std::deque<Download> downloads;  // none left: no answer comes
+    // A page's own answers, by its address as the connection writes it; a request to any other
+    // takes from downloads.
+    std::map<std::string, std::deque<Download>> pages;
     std::vector<std::string> urls;   // each request's address
     int connections = 0;             // connections made
     int opens = 0;                   // requests made

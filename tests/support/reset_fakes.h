@@ -13,6 +13,7 @@
 #include "fake_service_pipe.h"
 #include "fake_shell.h"
 #include "fake_window.h"
+#include "fake_worker.h"
 
 namespace fake {
 
@@ -26,6 +27,7 @@ inline void ResetAll() {
     ResetShell();
     ResetServicePipe();
     ResetWindow();
+    ResetWorkers();
     chronalign::Program = {};
 }
 

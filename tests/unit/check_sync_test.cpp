@@ -5,10 +5,12 @@
 #include <cstddef>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "base/identity.h"
+#include "http_date_text.h"
 #include "reset_fakes.h"
 #include "ui/frm_main.h"
 #include "ui/tray.h"
@@ -63,6 +65,38 @@ void ServeFrom(int h, int m, int s) {
 
 platform::SystemTime Later(const platform::SystemTime& t, std::int64_t ms) {
     return fake::CivilFromMilliseconds(fake::ToMilliseconds(t) + ms);
+}
+
+// An HTTP Date header for an instant (milliseconds since 1970).
+std::string HttpDate(std::int64_t ms) {
+    const auto t = fake::CivilFromMilliseconds(ms);
+    return testsupport::HttpDateText(t.wDayOfWeek, t.wDay, t.wMonth, t.wYear, t.wHour, t.wMinute,
+                                     t.wSecond);
+}
+
+// Scripts the answers of a page that runs skewMs ahead of the fake clock, in whole seconds, with
+// a Date header that many seconds later than its time when dateLag holds one.
+void ServeWholeSeconds(std::int64_t skewMs, std::optional<int> dateLag = std::nullopt,
+                       int times = kMostRequestsWholeSeconds + 1) {
+    const auto now = [skewMs] { return fake::ToMilliseconds(fake::Clock().utc) + skewMs; };
+    for (int i = 0; i < times; ++i)
+        fake::Internet().downloads.push_back(
+            {.live =
+                 [now] {
+                     const auto t = fake::CivilFromMilliseconds(now());
+                     return Page(t.wHour, t.wMinute, t.wSecond);
+                 },
+             .liveDate =
+                 [now, dateLag] {
+                     return dateLag ? HttpDate(now() + *dateLag * 1000) : std::string();
+                 }});
+}
+
+// How far from the fake clock plus skewMs the last set was, in milliseconds, where the clock
+// refused it and so ran on undisturbed.
+std::int64_t SetError(std::int64_t skewMs) {
+    return fake::ToMilliseconds(fake::Clock().setCalls.back()) -
+           fake::ToMilliseconds(fake::Clock().utc) - skewMs;
 }
 
 class CheckSyncTest : public fake::FakePlatformTest {
@@ -213,7 +247,7 @@ TEST_F(CheckSyncTest, TheSuccessTextUsesTheTwelveHourClockAndTheUsersDesignators
     }
 }
 
-TEST_F(CheckSyncTest, ASetAcrossMidnightLandsOnTheNearestDate) {
+TEST_F(CheckSyncTest, ASetOfATimeOfDayAloneLandsOnTheNearestDate) {
     // The page says 23:30; an offset of -60 makes it 00:30, which is tomorrow at 23:50.
     fake::Clock().utc = fake::DateTime(2026, 12, 7, 23, 50, 0, 250);
     OffsetMinutes = -60;
@@ -227,24 +261,65 @@ TEST_F(CheckSyncTest, ASetAcrossMidnightLandsOnTheNearestDate) {
     CheckOrSynchronize(false, false);
     EXPECT_EQ(fake::Clock().utc, fake::DateTime(2026, 12, 7, 23, 55, 0, 2));
 
+    // A page that states no date, its time of day that of the expected instant.
     const struct {
         platform::SystemTime clock;
-        int h, m, s;
         platform::SystemTime expected;
     } cases[] = {
-        {fake::DateTime(2026, 11, 30, 23, 59, 59), 0, 0, 1, fake::DateTime(2026, 12, 1, 0, 0, 1)},
-        {fake::DateTime(2026, 12, 31, 23, 59, 58), 0, 0, 2, fake::DateTime(2027, 1, 1, 0, 0, 2)},
-        {fake::DateTime(2027, 1, 1, 0, 0, 1), 23, 59, 57, fake::DateTime(2026, 12, 31, 23, 59, 57)},
-        {fake::DateTime(2028, 2, 28, 23, 59, 59), 0, 0, 0, fake::DateTime(2028, 2, 29, 0, 0, 0)},
-        {fake::DateTime(2028, 2, 29, 23, 59, 59), 0, 0, 0, fake::DateTime(2028, 3, 1, 0, 0, 0)},
-        {fake::DateTime(2028, 3, 1, 0, 0, 0), 23, 59, 59, fake::DateTime(2028, 2, 29, 23, 59, 59)},
+        {fake::DateTime(2026, 11, 30, 23, 59, 59), fake::DateTime(2026, 12, 1, 0, 0, 1)},
+        {fake::DateTime(2026, 12, 31, 23, 59, 58), fake::DateTime(2027, 1, 1, 0, 0, 2)},
+        {fake::DateTime(2027, 1, 1, 0, 0, 1), fake::DateTime(2026, 12, 31, 23, 59, 57)},
+        {fake::DateTime(2028, 2, 28, 23, 59, 59), fake::DateTime(2028, 2, 29, 0, 0, 0)},
+        {fake::DateTime(2028, 2, 29, 23, 59, 59), fake::DateTime(2028, 3, 1, 0, 0, 0)},
+        {fake::DateTime(2028, 3, 1, 0, 0, 0), fake::DateTime(2028, 2, 29, 23, 59, 59)},
+        // A whole day off: the time of day is right, and so is the date as far as it can tell.
+        {fake::DateTime(2026, 12, 7, 12, 0, 0), fake::DateTime(2026, 12, 8, 12, 0, 0, 400)},
     };
     for (const auto& c : cases) {
+        fake::ResetInternet();
         fake::Clock().utc = c.clock;
-        ServeFrom(c.h, c.m, c.s);
+        fake::Clock().refuseSet = true;
+        const std::int64_t skew = fake::ToMilliseconds(c.expected) - fake::ToMilliseconds(c.clock);
+        ServeWholeSeconds(skew);
         CheckOrSynchronize(false, false);
-        EXPECT_EQ(fake::Clock().setCalls.back(), Later(c.expected, 2))
+        EXPECT_LE(std::abs(SetError(skew % 86'400'000)), 2)
             << c.clock.wYear << "-" << c.clock.wMonth << "-" << c.clock.wDay;
+    }
+}
+
+TEST_F(CheckSyncTest, APageThatStatesTheWholeInstantSetsAndComparesTheDateToo) {
+    // msec= with milliseconds: two days ahead, set to the millisecond with its date.
+    fake::Clock().utc = fake::DateTime(2026, 12, 7, 9, 0, 0, 432);
+    const std::int64_t twoDays = 2 * 86'400'000LL;
+    const std::int64_t start = fake::ToMilliseconds(fake::Clock().utc);
+    fake::ServeLive([=] { return MsPage(fake::ToMilliseconds(fake::Clock().utc) + twoDays); }, 2);
+    EXPECT_EQ(CheckOrSynchronize(false, false), SyncOutcome::SetAccepted);
+    EXPECT_EQ(fake::Clock().setCalls.back(), Later(fake::DateTime(2026, 12, 9, 9, 0, 0, 432), 2));
+    ASSERT_EQ(fake::ToMilliseconds(fake::Clock().utc) - start, twoDays + 2);
+
+    // Whole seconds with a Date header that agrees: the date as well, as near as the seconds
+    // allow; one that lies further off gives the time of day alone.
+    for (const int lag : {0, 2, -2, 3}) {
+        fake::ResetAll();
+        fake::Clock().refuseSet = true;
+        ServeWholeSeconds(-twoDays + 30'420, lag);
+        CheckOrSynchronize(false, false);
+        EXPECT_LE(std::abs(SetError(std::abs(lag) <= 2 ? -twoDays + 30'420 : 30'420)), 2) << lag;
+    }
+
+    // A check a day off says so, whichever way the page tells its date.
+    const std::int64_t day = 86'400'000;
+    const auto now = [] { return fake::ToMilliseconds(fake::Clock().utc); };
+    EXPECT_EQ(CheckAgainst(MsPage(now() + day + 200)), Inaccurate(86400));
+    EXPECT_EQ(CheckAgainst(MsPage(now() - 3 * day + 300)), Inaccurate(3 * 86400));
+    for (const int lag : {1, 3}) {
+        fake::ResetAll();
+        const auto t = fake::CivilFromMilliseconds(now() + day);
+        for (int i = 0; i < 2; ++i)
+            fake::Internet().downloads.push_back({.body = Page(t.wHour, t.wMinute, t.wSecond),
+                                                  .date = HttpDate(now() + day + lag * 1000)});
+        CheckOrSynchronize(true, false);
+        EXPECT_EQ(Status(), lag == 1 ? Inaccurate(86400) : kOk) << lag;
     }
 }
 
@@ -328,10 +403,13 @@ TEST_F(CheckSyncTest, TheTimePageAddressComesFromTheStoreWhenSet) {
     CheckOrSynchronize(false, false);
     EXPECT_EQ(fake::Internet().urls.back(), "https://127.0.0.1:8443/own/time");
     // The window waits for each step no longer than its bound allows: the download's deadline,
-    // the time service's patience, the program's own measure's deadline.
+    // the time service's patience, the program's own measure's deadline; the download and the
+    // measure on workers of their own, given up on at their deadline, the window's grace later.
     EXPECT_EQ(fake::LogOf("RunWhileDoingEvents"),
-              (Texts{"RunWhileDoingEvents 20500", "RunWhileDoingEvents 30500",
-                     "RunWhileDoingEvents 20500"}));
+              (Texts{"RunWhileDoingEvents 21000", "RunWhileDoingEvents 30500",
+                     "RunWhileDoingEvents 21000"}));
+    EXPECT_EQ(fake::LogOf("RunSideBySide"),
+              (Texts{"RunSideBySide 1 20500", "RunSideBySide 1 20500"}));
     EXPECT_TRUE(fake::LogOf("RegSetValueExA").empty());  // never written by the program
 }
 

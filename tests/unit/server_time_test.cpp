@@ -109,18 +109,21 @@ TEST_F(ServerTimeTest, ApplyOffsetHoldsForAnySixteenBitOffset) {
 }
 
 TEST_F(ServerTimeTest, TheMillisecondTokenCountsOnlyWellFormedAfterTheTimeAndWithinItsSecond) {
-    // 1765289109 is 2025-12-09 14:05:09 UTC; 1765238400 that day's midnight.
+    // 1765289109 is 2025-12-09 14:05:09 UTC; 1765238400 that day's midnight, day 20431.
     const auto read = [](const std::string& time, const std::string& after) {
         return ReadPageTime(Page(time, " UTC" + after));
     };
-    const PageTime whole{(14 * 3600 + 5 * 60 + 9) * 1000, false};
+    const PageTime whole{(14 * 3600 + 5 * 60 + 9) * 1000, false, {}};
     EXPECT_EQ(read("14:05:09", ""), whole);
+    // The token states the whole instant, date included.
     EXPECT_EQ(read("14:05:09", " msec=1765289109.001"),
-              (PageTime{whole.millisecondOfDay + 1, true}));
+              (PageTime{whole.millisecondOfDay + 1, true, 20431}));
     EXPECT_EQ(read("14:05:09", "<p>msec=1765289109.999</p>"),
-              (PageTime{whole.millisecondOfDay + 999, true}));
-    EXPECT_EQ(read("00:00:00", " msec=1765238400.000"), (PageTime{0, true}));
-    EXPECT_EQ(read("23:59:59", " msec=1765238399.999"), (PageTime{86'399'999, true}));
+              (PageTime{whole.millisecondOfDay + 999, true, 20431}));
+    EXPECT_EQ(read("00:00:00", " msec=1765238400.000"), (PageTime{0, true, 20431}));
+    EXPECT_EQ(read("23:59:59", " msec=1765238399.999"), (PageTime{86'399'999, true, 20430}));
+    // Beyond the year 9999 (253402300800): the time stands, the date does not.
+    EXPECT_EQ(read("00:00:00", " msec=253402300800.000"), (PageTime{0, true, {}}));
     // Another second, or no well-formed token: the page states whole seconds.
     for (const char* token :
          {" msec=1765289110.000", " msec=1765289108.999", " msec=1765289109.12",
@@ -137,8 +140,33 @@ TEST_F(ServerTimeTest, TheMillisecondTokenCountsOnlyWellFormedAfterTheTimeAndWit
 TEST_F(ServerTimeTest, APageTimeIsReadOnlyWhereTheTimeTextGivesOneWithinADay) {
     EXPECT_EQ(ReadPageTime(std::string(120, ' ')), std::nullopt);
     EXPECT_EQ(ReadPageTime("12:34:56 UTC msec=1765283696.123"), std::nullopt);  // too short
-    EXPECT_EQ(ReadPageTime(Page("25:00:00")), (PageTime{3600 * 1000, false}));  // as read today
+    EXPECT_EQ(ReadPageTime(Page("25:00:00")), (PageTime{3600 * 1000, false, {}}));  // as today
     EXPECT_EQ(ReadPageTime(Page("99:00:00")), std::nullopt);
+}
+
+TEST_F(ServerTimeTest, TheDateHeaderGivesTheDateWhenItLiesWithinTwoSecondsOfThePage) {
+    // Tuesday 9 December 2025 is day 20431.
+    const auto read = [](const std::string& time, const char* date, const std::string& after = "") {
+        return ReadPageTime(Page(time, " UTC" + after), date);
+    };
+    const PageTime whole{(14 * 3600 + 5 * 60 + 9) * 1000, false, {}};
+    PageTime dated = whole;
+    dated.day = 20431;
+    for (const char* date : {"Tue, 09 Dec 2025 14:05:07 GMT", "Tue, 09 Dec 2025 14:05:11 GMT",
+                             "Tue Dec  9 14:05:09 2025"})
+        EXPECT_EQ(read("14:05:09", date), dated) << date;
+    for (const char* date : {"Tue, 09 Dec 2025 14:05:06 GMT", "Tue, 09 Dec 2025 14:05:12 GMT",
+                             "Tue, 09 Dec 2025 02:05:09 GMT", "Tuesday, 09-Dec-25 14:05:09 GMT",
+                             "Wed, 09 Dec 2025 14:05:09 GMT", ""})
+        EXPECT_EQ(read("14:05:09", date), whole) << date;
+    // Either side of midnight: the date of the instant the page's time of day names.
+    EXPECT_EQ(read("00:00:01", "Mon, 08 Dec 2025 23:59:59 GMT"), (PageTime{1000, false, 20431}));
+    EXPECT_EQ(read("23:59:59", "Wed, 10 Dec 2025 00:00:01 GMT"),
+              (PageTime{86'399'000, false, 20431}));
+    // A token within the page's second wins; one outside it leaves the header to decide.
+    EXPECT_EQ(read("14:05:09", "Thu, 01 Jan 1970 14:05:09 GMT", " msec=1765289109.250"),
+              (PageTime{whole.millisecondOfDay + 250, true, 20431}));
+    EXPECT_EQ(read("14:05:09", "Tue, 09 Dec 2025 14:05:09 GMT", " msec=1765289110.250"), dated);
 }
 
 }  // namespace

@@ -90,15 +90,15 @@ TEST(ServiceMessages, OnlyTheFiveOffsetsInAWellFormedRequestPass) {
 
 TEST(ServiceMessages, AReplyCarriesTheOutcomeAndTheTimeWritten) {
     const platform::SystemTime written = fake::DateTime(2026, 12, 31, 23, 59, 58, 999);
-    for (SyncOutcome outcome :
-         {SyncOutcome::NoServerTime, SyncOutcome::SetAccepted, SyncOutcome::SetRefused}) {
+    for (SyncOutcome outcome : {SyncOutcome::NoServerTime, SyncOutcome::SetAccepted,
+                                SyncOutcome::SetRefused, SyncOutcome::Disagreed}) {
         const auto reply = DecodeReply(EncodeReply({outcome, 0, written, {}}));
         ASSERT_TRUE(reply);
         EXPECT_EQ(reply->outcome, outcome);
         EXPECT_EQ(reply->written, written);
     }
     std::string unknownOutcome = EncodeReply({});
-    unknownOutcome[6] = 3;
+    unknownOutcome[6] = 4;
     EXPECT_FALSE(DecodeReply(unknownOutcome));
     EXPECT_FALSE(DecodeReply(EncodeReply({}) + 'x'));
     EXPECT_FALSE(DecodeReply(EncodeRequest(0)));
@@ -136,21 +136,21 @@ TEST_F(TimeServiceTest, DropsAMalformedRequestWithoutEffect) {
     EXPECT_TRUE(fake::Clock().setCalls.empty());
 }
 
-TEST_F(TimeServiceTest, SetsTheClockAndWritesWhoAskedWithTheOldAndNewTimeAndTheBound) {
+TEST_F(TimeServiceTest, SetsTheClockAndWritesWhoAskedWithTheOldAndNewDateAndTheBound) {
     fake::Clock().utc = fake::DateTime(2026, 12, 7, 12, 0, 0, 250);
-    skewMs = 3'604'999;  // the page says 13:00:04.999 + the clock's .250
+    skewMs = 2 * 86'400'000 + 3'604'999;  // two days on, 13:00:04.999 + the clock's .250
     pageMs = true;
     const auto answer = service_.Serve(EncodeRequest(60), ann);
     ASSERT_TRUE(answer && answer->audit);
     const auto reply = DecodeReply(answer->reply);
     ASSERT_TRUE(reply);
     EXPECT_EQ(reply->outcome, SyncOutcome::SetAccepted);
-    EXPECT_EQ(reply->written, fake::DateTime(2026, 12, 7, 12, 0, 5, 250));  // the offset applied
+    EXPECT_EQ(reply->written, fake::DateTime(2026, 12, 9, 12, 0, 5, 250));  // the offset applied
     EXPECT_EQ(requests, 2);
     EXPECT_EQ(answer->audit->kind, service::AuditKind::Information);
     EXPECT_EQ(answer->audit->text,
               std::string("The system clock was set from 2026-12-07 12:00:00.250 UTC to "
-                          "2026-12-07 12:00:05.250 UTC (measured to within 0.5 ms); asked by "
+                          "2026-12-09 12:00:05.250 UTC (measured to within 0.5 ms); asked by "
                           "PC\\ann, time page ") +
                   identity::kMakersTimePage + ", offset 60 minutes.");
 }

@@ -35,13 +35,16 @@ class UrlTextTest : public fake::FakePlatformTest {};
 
 TEST_F(UrlTextTest, ADownloadIsOneRequestWhoseBodyComesByteForByte) {
     const std::string bytes("caf\xC3\xA9 \xFF\0end", 10);
-    fake::Serve(bytes);
-    EXPECT_EQ(GetUrlText(kUrl, kDeadline), bytes);
+    fake::Internet().downloads.push_back({.body = bytes, .date = "Mon, 07 Dec 2026 12:00:00 GMT"});
+    const auto answer = GetUrlText(kUrl, kDeadline);
+    ASSERT_TRUE(answer);
+    EXPECT_EQ(answer->body, bytes);
+    EXPECT_EQ(answer->date, "Mon, 07 Dec 2026 12:00:00 GMT");
     EXPECT_EQ(fake::Internet().urls, std::vector<std::string>{kUrl});
 
     // A body that broke off gives what came before the break.
     fake::Internet().downloads.push_back({.body = "half a page", .broken = true});
-    EXPECT_EQ(GetUrlText(kUrl, kDeadline), "half a page");
+    EXPECT_EQ(GetUrlText(kUrl, kDeadline)->body, "half a page");
     EXPECT_EQ(fake::Internet().opens, 2);
     EXPECT_EQ(fake::Internet().connections, 2);
     EXPECT_EQ(fake::Internet().openConnections, 0);
@@ -49,22 +52,22 @@ TEST_F(UrlTextTest, ADownloadIsOneRequestWhoseBodyComesByteForByte) {
 
 TEST_F(UrlTextTest, NoAnswerNoConnectionOrACachesAnswerIsNoText) {
     fake::ServeNothing();
-    EXPECT_EQ(GetUrlText(kUrl, kDeadline), "");
+    EXPECT_FALSE(GetUrlText(kUrl, kDeadline));
     fake::Internet().connectFails = true;
     fake::Serve("never asked for");
-    EXPECT_EQ(GetUrlText(kUrl, kDeadline), "");
-    EXPECT_EQ(GetUrlText("ftp://time.velmora.example/", kDeadline), "");
+    EXPECT_FALSE(GetUrlText(kUrl, kDeadline));
+    EXPECT_FALSE(GetUrlText("ftp://time.velmora.example/", kDeadline));
     EXPECT_EQ(fake::Internet().opens, 1);
     fake::ResetInternet();
 
     // What a cache kept a second or more states an old time; "Age: 0" is fresh from the server.
     for (const char* age : {"5", " 1", "2147483648", "soon"}) {
         fake::Internet().downloads.push_back({.body = ClockPage(), .age = age});
-        EXPECT_EQ(GetUrlText(kUrl, kDeadline), "") << age;
+        EXPECT_FALSE(GetUrlText(kUrl, kDeadline)) << age;
     }
     for (const char* age : {"0", " 00 "}) {
         fake::Internet().downloads.push_back({.body = "fresh", .age = age});
-        EXPECT_EQ(GetUrlText(kUrl, kDeadline), "fresh") << age;
+        EXPECT_EQ(GetUrlText(kUrl, kDeadline)->body, "fresh") << age;
     }
     EXPECT_EQ(fake::Internet().openConnections, 0);
 }
@@ -72,7 +75,7 @@ TEST_F(UrlTextTest, NoAnswerNoConnectionOrACachesAnswerIsNoText) {
 TEST_F(UrlTextTest, ADownloadEndsAtItsDeadline) {
     fake::Internet().downloads.push_back({.body = "too late", .takesMs = 5000});
     const std::uint64_t start = fake::Clock().ticks;
-    EXPECT_EQ(GetUrlText(kUrl, kDeadline), "");
+    EXPECT_FALSE(GetUrlText(kUrl, kDeadline));
     EXPECT_EQ(fake::Clock().ticks - start, kDeadline);
     EXPECT_EQ(fake::Internet().openConnections, 0);
 }

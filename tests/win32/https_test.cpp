@@ -60,7 +60,7 @@ class HttpsWin32Test : public ::testing::Test {
 
 TEST_F(HttpsWin32Test, ATrustedServersPageIsReadAndChecked) {
     const std::string page = WritePage();
-    EXPECT_EQ(GetUrlText(trusted_, download::kDeadlineMs), page);
+    EXPECT_EQ(GetUrlText(trusted_, download::kDeadlineMs)->body, page);
 
     const TimePageSetting setting(trusted_);
     ASSERT_TRUE(setting.ok());
@@ -71,7 +71,7 @@ TEST_F(HttpsWin32Test, ATrustedServersPageIsReadAndChecked) {
 
 TEST_F(HttpsWin32Test, AServerNoOneVouchesForGivesNothingAndLeavesTheClockAlone) {
     WritePage();
-    EXPECT_EQ(GetUrlText(stranger_, download::kDeadlineMs), "");
+    EXPECT_FALSE(GetUrlText(stranger_, download::kDeadlineMs));
 
     const TimePageSetting setting(stranger_);
     ASSERT_TRUE(setting.ok());

@@ -90,7 +90,7 @@ TEST(SystemProxyWin32Test, ADownloadLeavesTheUsersProxySettingsAsTheyWere) {
     const ProxySettings settings(0, "http=127.0.0.1:1 https=127.0.0.1:2", "<local>");
     const auto before = ProxySettings::Now();
     testsupport::HttpServer page(GoodPage);
-    EXPECT_FALSE(GetUrlText(page.Url("/cgi-bin/timer.pl"), download::kDeadlineMs).empty());
+    EXPECT_FALSE(GetUrlText(page.Url("/cgi-bin/timer.pl"), download::kDeadlineMs)->body.empty());
     EXPECT_TRUE(ProxySettings::Now() == before);
 }
 
@@ -98,7 +98,7 @@ TEST(SystemProxyWin32Test, AnAddressOnTheBypassListGoesDirect) {
     testsupport::HttpServer proxy(GoodPage);
     testsupport::HttpServer page(GoodPage);
     const ProxySettings settings(1, "127.0.0.1:" + std::to_string(proxy.Port()), "127.0.0.1");
-    EXPECT_FALSE(GetUrlText(page.Url("/cgi-bin/timer.pl"), download::kDeadlineMs).empty());
+    EXPECT_FALSE(GetUrlText(page.Url("/cgi-bin/timer.pl"), download::kDeadlineMs)->body.empty());
     EXPECT_EQ(page.Requests().size(), 1u);
     EXPECT_TRUE(proxy.Requests().empty());
 }
@@ -107,7 +107,8 @@ TEST(SystemProxyWin32Test, TheBuiltInAddressIsCheckedThroughTheUsersProxy) {
     testsupport::HttpServer proxy(GoodPage);
     const ProxySettings settings(1, "127.0.0.1:" + std::to_string(proxy.Port()), "<local>");
     const std::string address = TimePageAddress();  // no "TimePage" in the test prefix's store
-    EXPECT_FALSE(GetUrlText(address, download::kDeadlineMs).empty());  // also warms WinINet up for the timed Check
+    EXPECT_FALSE(GetUrlText(address, download::kDeadlineMs)
+                     ->body.empty());  // also warms WinINet up for the timed Check
 
     fake::ResetWindow();
     OffsetMinutes = 0;

@@ -49,7 +49,7 @@ struct Timed {
 
 Timed TimedGet(const std::string& url) {
     const auto start = Clock::now();
-    std::string text = GetUrlText(url, download::kDeadlineMs);
+    std::string text = GetUrlText(url, download::kDeadlineMs).value_or(platform::PageAnswer{}).body;
     return {std::move(text), Clock::now() - start};
 }
 
@@ -68,10 +68,10 @@ TEST(UrlTextWin32Test, ReturnsBodiesExactlyWhateverTheirStatus) {
             return testsupport::Status(500, "Internal Server Error", page);
         return testsupport::Ok("");
     });
-    EXPECT_EQ(GetUrlText(server.Url("/300"), download::kDeadlineMs), Body(300));
-    EXPECT_EQ(GetUrlText(server.Url("/3000"), download::kDeadlineMs), Body(3000));
-    EXPECT_EQ(GetUrlText(server.Url("/empty"), download::kDeadlineMs), "");
-    EXPECT_EQ(GetUrlText(server.Url("/error"), download::kDeadlineMs), page);
+    EXPECT_EQ(GetUrlText(server.Url("/300"), download::kDeadlineMs)->body, Body(300));
+    EXPECT_EQ(GetUrlText(server.Url("/3000"), download::kDeadlineMs)->body, Body(3000));
+    EXPECT_EQ(GetUrlText(server.Url("/empty"), download::kDeadlineMs)->body, "");
+    EXPECT_EQ(GetUrlText(server.Url("/error"), download::kDeadlineMs)->body, page);
 }
 
 TEST(UrlTextWin32Test, EveryCallAsksTheServerAgainAndNoCacheMayAnswer) {
@@ -84,9 +84,9 @@ TEST(UrlTextWin32Test, EveryCallAsksTheServerAgainAndNoCacheMayAnswer) {
             r.bytes.insert(r.bytes.find("\r\n") + 2, "Age: 5\r\n");
         return r;
     });
-    EXPECT_EQ(GetUrlText(server.Url("/cgi-bin/timer.pl"), download::kDeadlineMs), "page 1");
-    EXPECT_EQ(GetUrlText(server.Url("/cgi-bin/timer.pl"), download::kDeadlineMs), "page 2");
-    EXPECT_EQ(GetUrlText(server.Url("/cgi-bin/timer.pl"), download::kDeadlineMs), "");
+    EXPECT_EQ(GetUrlText(server.Url("/cgi-bin/timer.pl"), download::kDeadlineMs)->body, "page 1");
+    EXPECT_EQ(GetUrlText(server.Url("/cgi-bin/timer.pl"), download::kDeadlineMs)->body, "page 2");
+    EXPECT_FALSE(GetUrlText(server.Url("/cgi-bin/timer.pl"), download::kDeadlineMs));
     const auto requests = server.Requests();
     ASSERT_EQ(requests.size(), 3u);
     for (const auto& r : requests) {

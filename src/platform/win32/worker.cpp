@@ -3,8 +3,10 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstddef>
 #include <mutex>
 #include <utility>
+#include <vector>
 
 #include "platform/win32/clock_stop.h"
 #include "platform/win32/thread.h"
@@ -44,39 +46,47 @@ void Run(Job& job) {
     ::SetEvent(job.done.get());
 }
 
-// The thread kept ready between jobs, so that a job starts without a new thread (which costs
-// Wine more than a Check on loopback takes). A thread whose job has ended waits here for the
-// next unless another already does, and then ends; a job given up on keeps its thread, and the
-// next job gets a new one. So the threads are one ready and those given up on, never more.
+// The threads kept ready between jobs, so that a job starts without a new thread (which costs
+// Wine more than a Check on loopback takes). A thread whose job has ended waits for the next
+// unless enough already do (a synchronization's step and the pages it measures side by side),
+// and then ends; a job given up on keeps its thread, and the next job gets another. So the
+// threads are those kept ready and those given up on, never more.
+constexpr std::size_t kKeptReady = 5;
+
+struct Waiting {
+    HANDLE wake;               // set once a job is handed over
+    std::shared_ptr<Job> job;  // the job handed over
+};
+
 struct Ready {
     std::mutex mutex;
-    bool waiting = false;         // a thread waits for its next job
-    std::shared_ptr<Job> handed;  // the job handed to it
-    Handle wake{::CreateEventA(nullptr, FALSE, FALSE, nullptr)};
+    std::vector<Waiting*> waiting;  // the threads that wait, each in its own frame
 };
 
 // Never destroyed, as the gate.
-Ready& ReadyThread() {
+Ready& ReadyThreads() {
     static Ready& ready = *new Ready;
     return ready;
 }
 
 DWORD WINAPI RunJobs(void* parameter) {
-    std::shared_ptr<Job> job = *std::unique_ptr<std::shared_ptr<Job>>(
-        static_cast<std::shared_ptr<Job>*>(parameter));
-    Ready& ready = ReadyThread();
+    std::shared_ptr<Job> job =
+        *std::unique_ptr<std::shared_ptr<Job>>(static_cast<std::shared_ptr<Job>*>(parameter));
+    const Handle wake(::CreateEventA(nullptr, FALSE, FALSE, nullptr));
+    Ready& ready = ReadyThreads();
     for (;;) {
         Run(*job);
         job.reset();
+        Waiting self{wake.get(), nullptr};
         {
             const std::lock_guard lock(ready.mutex);
-            if (ready.waiting)
+            if (!wake || ready.waiting.size() >= kKeptReady)
                 return 0;
-            ready.waiting = true;
+            ready.waiting.push_back(&self);
         }
-        ::WaitForSingleObject(ready.wake.get(), INFINITE);
-        const std::lock_guard lock(ready.mutex);
-        job = std::move(ready.handed);
+        ::WaitForSingleObject(wake.get(), INFINITE);
+        const std::lock_guard lock(ready.mutex);  // handed over under it
+        job = std::move(self.job);
     }
 }
 
@@ -92,13 +102,14 @@ bool StartJob(const std::shared_ptr<Job>& job) {
     job->done.reset(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
     if (!job->done)
         return false;
-    Ready& ready = ReadyThread();
+    Ready& ready = ReadyThreads();
     {
         const std::lock_guard lock(ready.mutex);
-        if (ready.waiting) {
-            ready.waiting = false;
-            ready.handed = job;
-            ::SetEvent(ready.wake.get());
+        if (!ready.waiting.empty()) {
+            Waiting* thread = ready.waiting.back();
+            ready.waiting.pop_back();
+            thread->job = job;
+            ::SetEvent(thread->wake);
             return true;
         }
     }
@@ -125,19 +136,34 @@ bool GiveUp(Job& job) {
 
 }  // namespace win32
 
-bool RunWithDeadline(std::function<void()> work, std::uint32_t milliseconds) {
-    auto job = std::make_shared<win32::Job>();
-    job->work = std::move(work);
+std::vector<bool> RunSideBySide(std::vector<std::function<void()>> works,
+                                std::uint32_t milliseconds) {
+    // A work given up on earlier that is still running holds back the new ones: they wait for it
+    // together, then start one right after the other, or none does.
     ::WaitForSingleObject(win32::NoJobGivenUpOnRuns(), win32::kWindDownMs);
-    if (!win32::StartJob(job))
-        return false;
-    if (::WaitForSingleObject(job->done.get(), milliseconds) != WAIT_OBJECT_0 &&
-        win32::GiveUp(*job))
-        return false;
-    ::WaitForSingleObject(job->done.get(), INFINITE);  // it has ended, or is about to
-    if (job->failure)
-        std::rethrow_exception(job->failure);
-    return true;
+    std::vector<std::shared_ptr<win32::Job>> jobs;
+    for (std::function<void()>& work : works) {
+        auto job = std::make_shared<win32::Job>();
+        job->work = std::move(work);
+        jobs.push_back(win32::StartJob(job) ? std::move(job) : nullptr);
+    }
+    const ULONGLONG end = ::GetTickCount64() + milliseconds;
+    std::vector<bool> ended(jobs.size(), false);
+    for (std::size_t i = 0; i < jobs.size(); ++i) {
+        if (!jobs[i])
+            continue;  // never started
+        const ULONGLONG now = ::GetTickCount64();
+        const DWORD left = now < end ? static_cast<DWORD>(end - now) : 0;
+        if (::WaitForSingleObject(jobs[i]->done.get(), left) != WAIT_OBJECT_0 &&
+            win32::GiveUp(*jobs[i]))
+            continue;
+        ::WaitForSingleObject(jobs[i]->done.get(), INFINITE);  // it has ended, or is about to
+        ended[i] = true;
+    }
+    for (std::size_t i = 0; i < jobs.size(); ++i)
+        if (ended[i] && jobs[i]->failure)
+            std::rethrow_exception(jobs[i]->failure);
+    return ended;
 }
 
 }  // namespace platform

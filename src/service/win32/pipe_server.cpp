@@ -2,7 +2,6 @@
 
 #include <sddl.h>
 
-#include <memory>
 #include <optional>
 #include <string>
 
@@ -11,10 +10,8 @@
 #include "platform/service_pipe.h"
 #include "platform/win32/handle.h"
 #include "platform/win32/overlapped.h"
-#include "platform/worker.h"
 #include "service/time_service.h"
 #include "service/win32/event_log.h"
-#include "sync/download_limits.h"
 #include "sync/url_text.h"
 
 namespace chronalign::service::win32 {
@@ -40,17 +37,6 @@ constexpr unsigned kPipeRetrySeconds = 5;
 
 // Room for more than any valid message: a longer one reads as a message too big to be ours.
 constexpr DWORD kReadRoom = 64;
-
-// The measure on a worker of its own, waited for no longer than its deadline allows: a measure
-// whose server stays silent where the library ignores its time-outs (Wine's) is given up on and
-// left to end alone, and the client hears at once that there is no time.
-Measurement MeasureOnWorker(const std::string& address, std::uint32_t deadlineMs) {
-    auto measured = std::make_shared<Measurement>();
-    if (!platform::RunWithDeadline([=] { *measured = MeasureTimePage(address, deadlineMs); },
-                                   deadlineMs + download::kGraceMs))
-        return {};
-    return *measured;
-}
 
 HANDLE CreatePipe() {
     PSECURITY_DESCRIPTOR descriptor = nullptr;
@@ -175,7 +161,10 @@ DWORD RunPipeServer(HANDLE stop) {
         if (::WaitForSingleObject(stop, kPipeRetrySeconds * 1000) != WAIT_TIMEOUT)
             return 0;
     }
-    TimeService service(MeasureOnWorker, platform::TickMilliseconds);
+    // The core measures each page on a worker of its own, given up on at its deadline and the
+    // grace: a server that stays silent where the library ignores its time-outs (Wine's) costs
+    // the client no more than that.
+    TimeService service(MeasureTimePage, platform::TickMilliseconds);
     while (::WaitForSingleObject(stop, 0) == WAIT_TIMEOUT) {
         const auto connected = WaitOverlapped(pipe.get(), INFINITE, stop, [&](OVERLAPPED* o) {
             return ::ConnectNamedPipe(pipe.get(), o) != FALSE;

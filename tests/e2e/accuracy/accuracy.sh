@@ -3,12 +3,14 @@
 # Wine against a loopback page whose clock runs 30 s and a fraction ahead of this machine's.
 # Wine refuses a change of half a second or more and says on its err channel "not allowed:
 # difference N ms"; N less the skew is the set's error. Page kinds: "ms" (msec= token), "whole"
-# (whole seconds only), "delayed" (ms, each answer held 15 ms after the page's time was read).
+# (whole seconds only), "delayed" (ms, each answer held 15 ms after the page's time was read);
+# and once each, "ms-days" and "whole-days": the same two with the page's date two days ahead
+# (the whole-seconds page states it in its Date header), which the set takes too.
 #
 #   accuracy.sh [--syncs N] [--check] [--htpdate] [--own-env]
 #     --syncs N   synchronizations per page kind (default 8), the fractions taken in turn
-#     --check     exit non-zero unless every error is within its limit: 2 ms (ms), 5 ms
-#                 (whole), and for "delayed" the bound the delay allows: half the longest
+#     --check     exit non-zero unless every error is within its limit: 2 ms (ms, ms-days),
+#                 5 ms (whole, whole-days), and for "delayed" the bound the delay allows: half the longest
 #                 time an answer was held (15 ms and what the server's sleep adds) and 2 ms for
 #                 the way there and back and the set's own milliseconds; and the requests
 #                 within 5 (ms, delayed) and 13 (whole), all on one connection
@@ -118,15 +120,15 @@ fractions=(0.13 0.42 0.77 0.95 0.001 0.5 0.999 0.26)
 results=$work/results
 : >"$results"
 [ "$peer" -eq 1 ] && { htpdate_fetch || peer=0; }
-for kind in ms whole delayed; do
-    extra=()
-    [ "$kind" = whole ] && extra=(--whole)
-    [ "$kind" = delayed ] && extra=(--delay-ms 15)
-    for i in $(seq 0 $((syncs - 1))); do
-        skew=30${fractions[$((i % ${#fractions[@]}))]#0}
+for kind in ms whole delayed ms-days whole-days; do
+    extra=() days=0 count=$syncs
+    case $kind in whole*) extra=(--whole) ;; delayed) extra=(--delay-ms 15) ;; esac
+    case $kind in *-days) days=2 count=1 ;; esac
+    for i in $(seq 0 $((count - 1))); do
+        skew=$((days * 86400 + 30))${fractions[$((i % ${#fractions[@]}))]#0}
         serve_page "$skew" "${extra[@]}"
         sync_once "$kind" "$skew" | tee -a "$results"
-        if [ "$peer" -eq 1 ] && [ "$kind" != delayed ]; then
+        if [ "$peer" -eq 1 ] && { [ "$kind" = ms ] || [ "$kind" = whole ]; }; then
             peer_once "$kind" "$skew" | tee -a "$results"
         fi
     done
@@ -137,7 +139,8 @@ python3 - "$results" "$check" <<'PY'
 import statistics, sys
 rows = [l.split()[:7] for l in open(sys.argv[1]) if l.strip()]
 check = sys.argv[2] == "1"
-limits = {"ms": (2, 5), "whole": (5, 13), "delayed": (None, 5)}
+limits = {"ms": (2, 5), "whole": (5, 13), "delayed": (None, 5), "ms-days": (2, 5),
+          "whole-days": (5, 13)}
 failed = False
 print(f"{'kind':<14}{'n':>3}{'median |err| ms':>17}{'worst |err| ms':>16}{'requests':>10}"
       f"{'median ms':>11}{'connections':>13}")

@@ -5,10 +5,11 @@ now + skew (with "msec=" to the millisecond unless --whole), and its Date header
 second. Connections are kept alive. Each request is counted in --count (rewritten per request),
 and with --delay-ms the answer leaves that long after the page's time was read; --holds gets a
 line per request with the microseconds from reading the time to the answer's leaving, and
---connections the number of connections taken so far.
+--connections the number of connections taken so far. With --silent it reads each request and
+never answers.
 
-    skewed_page.py --skew 30.42 [--whole] [--delay-ms 15] --port-file F --count F [--holds F]
-                   [--connections F]
+    skewed_page.py --skew 30.42 [--whole] [--delay-ms 15] [--silent] --port-file F --count F
+                   [--holds F] [--connections F]
 """
 import argparse
 import http.server
@@ -22,6 +23,7 @@ parser = argparse.ArgumentParser()
 parser.add_argument("--skew", type=float, required=True)
 parser.add_argument("--whole", action="store_true")
 parser.add_argument("--delay-ms", type=float, default=0)
+parser.add_argument("--silent", action="store_true")
 parser.add_argument("--port-file", required=True)
 parser.add_argument("--count", required=True)
 parser.add_argument("--holds")
@@ -84,6 +86,9 @@ class Page(http.server.BaseHTTPRequestHandler):
         counted(time.time() - read)
 
     def do_GET(self):
+        if args.silent:
+            counted(0)
+            threading.Event().wait()  # until the server ends
         self.answer(True)
 
     def do_HEAD(self):

@@ -27,8 +27,14 @@ int main() {
     HWND window = program.Started() ? program.WaitForMainWindow(60s) : nullptr;
     if (window == nullptr)
         return Fail("the program's window did not appear (is Chronalign running already?)");
-    HWND status = ControlOf(window, Control::lblInfo);
-    if (!WaitUntil([&] { return ::IsWindowVisible(window) && !TextOf(status).empty(); }, 30s))
+    // The window appears before its controls do: the status line is looked for until it is there.
+    HWND status = nullptr;
+    if (!WaitUntil(
+            [&] {
+                status = ControlOf(window, Control::lblInfo);
+                return ::IsWindowVisible(window) && !TextOf(status).empty();
+            },
+            30s))
         return Fail("the program's window was not shown");
 
     SetTextOf(status, "");
