@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 
 namespace platform {
 
@@ -50,9 +51,10 @@ void WaitUntil(std::int64_t instant);
 // doing): for deadlines and for how long ago something was.
 std::uint64_t TickMilliseconds();
 
-// Writes the system clock (UTC), with the right to do so enabled in the process token around
-// the call and restored after it. Returns false when the system refused the new time.
-bool SetSystemTime(const SystemTime& time);
+// Writes the system clock (UTC) with timeAt(now), now being PreciseSystemTime() read once the
+// right to write it is enabled in the process token (restored after): nothing the write needs
+// falls between the reading and the write. Returns false when the system refused the new time.
+bool SetSystemTime(const std::function<SystemTime(std::int64_t now)>& timeAt);
 
 void Sleep(std::uint32_t milliseconds);
 

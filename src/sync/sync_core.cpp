@@ -184,11 +184,12 @@ SyncResult SetFromTimePages(PageMeasure measure, const std::vector<std::string>&
     const std::optional<OffsetEstimate> agreed = Agreed(addresses, readings, result);
     if (!agreed)
         return result;
-    const Microseconds now = platform::PreciseSystemTime();
-    result.written = RecordAt(now, *agreed, offsetMinutes);
-    result.outcome = platform::SetSystemTime(result.written) ? SyncOutcome::SetAccepted
-                                                             : SyncOutcome::SetRefused;
-    result.clock = RecordOfInstant(now);
+    const bool accepted = platform::SetSystemTime([&](Microseconds now) {
+        result.clock = RecordOfInstant(now);
+        result.written = RecordAt(now, *agreed, offsetMinutes);
+        return result.written;
+    });
+    result.outcome = accepted ? SyncOutcome::SetAccepted : SyncOutcome::SetRefused;
     result.bound = agreed->bound;
     return result;
 }

@@ -135,7 +135,8 @@ std::uint64_t TickMilliseconds() {
     return fake::Clock().ticks;
 }
 
-bool SetSystemTime(const SystemTime& time) {
+bool SetSystemTime(const std::function<SystemTime(std::int64_t now)>& timeAt) {
+    const SystemTime time = timeAt(PreciseSystemTime());
     fake::Record("SetSystemTime " + fake::Describe(time));
     fake::Clock().setCalls.push_back(time);
     if (fake::Clock().refuseSet)

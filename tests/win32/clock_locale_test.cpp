@@ -114,20 +114,28 @@ TEST(ClockTest, SleepWaitsAboutAsLongAsAsked) {
 TEST(ClockTest, ASetReportsWhetherTheSystemTookTheTime) {
     const std::optional<DWORD> before = SystemTimePrivilege();
 
-    // The clock's own time: a change of nothing, which the system accepts.
-    EXPECT_TRUE(platform::SetSystemTime(platform::GetSystemTime()));
+    // The clock's own time, as the set read it: a change of nothing, which the system accepts.
+    const std::int64_t asked = platform::PreciseSystemTime();
+    std::int64_t read = 0;
+    EXPECT_TRUE(platform::SetSystemTime([&read](std::int64_t now) {
+        read = now;
+        return FromMilliseconds(now / 1000);
+    }));
+    EXPECT_GE(read, asked);
+    EXPECT_LT(read - asked, 5'000'000);
     EXPECT_EQ(SystemTimePrivilege(), before);  // the privilege is put back as it was
 
     // Ten hours ahead: refused, reported, and the clock stays.
     const platform::SystemTime now = platform::GetSystemTime();
-    EXPECT_FALSE(platform::SetSystemTime(FromMilliseconds(Milliseconds(now) + 36'000'000)));
+    const auto at = [](platform::SystemTime t) { return [t](std::int64_t) { return t; }; };
+    EXPECT_FALSE(platform::SetSystemTime(at(FromMilliseconds(Milliseconds(now) + 36'000'000))));
     EXPECT_LT(std::llabs(Milliseconds(platform::GetSystemTime()) - Milliseconds(now)), 5000);
     EXPECT_EQ(SystemTimePrivilege(), before);
 
     // A record the system cannot take at all is refused too.
     platform::SystemTime invalid = now;
     invalid.wHour = 77;
-    EXPECT_FALSE(platform::SetSystemTime(invalid));
+    EXPECT_FALSE(platform::SetSystemTime(at(invalid)));
 }
 
 TEST(LocaleTest, TheUsersSettingsComeThroughAndAnEmptyDesignatorStaysEmpty) {

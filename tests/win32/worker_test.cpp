@@ -32,7 +32,7 @@ TEST(WorkerWin32Test, AWorkGivenUpOnHoldsBackTheNextAndSetsNoClockWhenItEnds) {
         [release, ended, setLate] {
             ::WaitForSingleObject(release.get(), INFINITE);
             // The clock as it stands: Wine takes such a set, and refuses a real change.
-            *setLate = SetSystemTime(GetSystemTime()) ? 1 : 0;
+            *setLate = SetSystemTime([](std::int64_t) { return GetSystemTime(); }) ? 1 : 0;
             ::SetEvent(ended.get());
         },
         200));
@@ -46,7 +46,8 @@ TEST(WorkerWin32Test, AWorkGivenUpOnHoldsBackTheNextAndSetsNoClockWhenItEnds) {
     EXPECT_EQ(*setLate, 0) << "a work given up on set the clock";
 
     auto set = std::make_shared<std::atomic<bool>>(false);
-    EXPECT_TRUE(RunAlone([set] { *set = SetSystemTime(GetSystemTime()); }, 5000));
+    EXPECT_TRUE(RunAlone(
+        [set] { *set = SetSystemTime([](std::int64_t) { return GetSystemTime(); }); }, 5000));
     EXPECT_TRUE(*set);
     EXPECT_THROW(RunAlone([] { throw std::runtime_error("no memory"); }, 5000), std::runtime_error);
 }

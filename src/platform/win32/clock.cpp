@@ -123,13 +123,11 @@ void WaitUntil(std::int64_t instant) {
         ::Sleep(rest > 2 * kTick ? static_cast<DWORD>((rest - kTick) / 1000) : 0);
 }
 
-bool SetSystemTime(const SystemTime& time) {
+bool SetSystemTime(const std::function<SystemTime(std::int64_t now)>& timeAt) {
     const std::lock_guard lock(Gate().mutex);
-    if (StoppedForThisThread())
-        return false;
     const EnabledPrivilege right(SE_SYSTEMTIME_NAME);
-    const SYSTEMTIME t = ToWin32(time);
-    return ::SetSystemTime(&t) != FALSE;
+    const SYSTEMTIME t = ToWin32(timeAt(PreciseSystemTime()));
+    return !StoppedForThisThread() && ::SetSystemTime(&t) != FALSE;
 }
 
 void Sleep(std::uint32_t milliseconds) {
