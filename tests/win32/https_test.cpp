@@ -12,8 +12,8 @@
 #include "app/check_sync.h"
 #include "fake_window.h"
 #include "http_faults.h"
-#include "sync/server_time.h"
 #include "sync/download_limits.h"
+#include "sync/server_time.h"
 #include "sync/url_text.h"
 #include "time_page_setting.h"
 

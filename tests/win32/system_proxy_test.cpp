@@ -15,8 +15,8 @@
 #include "http_server.h"
 #include "platform/clock.h"
 #include "settings/time_page.h"
-#include "sync/server_time.h"
 #include "sync/download_limits.h"
+#include "sync/server_time.h"
 #include "sync/url_text.h"
 
 namespace chronalign {
