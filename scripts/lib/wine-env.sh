@@ -1,6 +1,7 @@
 # Sourced by scripts/test and scripts/run: a Wine prefix of the project's own under build/, a
-# persistent wineserver, and an X display (Xvfb when there is none). Call wine_env_start, and
-# wine_env_stop when done (scripts install it as an EXIT trap).
+# persistent wineserver, and an X display (Xvfb when there is none). Call wine_env_start (or its
+# two halves, wine_env_display and then wine_env_boot), and wine_env_stop when done (scripts
+# install it as an EXIT trap).
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 export WINEPREFIX="${WINEPREFIX:-$root/build/wineprefix}"
@@ -19,7 +20,11 @@ unset http_proxy HTTP_PROXY https_proxy HTTPS_PROXY no_proxy NO_PROXY
 started_xvfb=""
 
 wine_env_start() {
-    mkdir -p "$(dirname "$WINEPREFIX")"
+    wine_env_display && wine_env_boot
+}
+
+# The X display (Xvfb on one of its own when there is none), exported in DISPLAY.
+wine_env_display() {
     if [ -z "${DISPLAY:-}" ]; then
         # Xvfb picks a free display itself and says which once it takes connections, so that
         # several runs starting at once never race for one.
@@ -34,6 +39,12 @@ wine_env_start() {
         [ -n "$n" ] || { echo "wine-env: Xvfb did not start" >&2; return 1; }
         export DISPLAY=":$n"
     fi
+}
+
+# The persistent wineserver, and the prefix booted under it (made the first time). Only the
+# display must be there before: a caller may run this beside other work and wait for it.
+wine_env_boot() {
+    mkdir -p "$(dirname "$WINEPREFIX")"
     # One wineserver for the whole run: each Wine process then starts in a fraction of the time.
     wineserver -p >/dev/null 2>&1 || true
     # Boot the prefix (creating it the first time) under that server, so Wine's own services and
