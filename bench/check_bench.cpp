@@ -1,8 +1,9 @@
 // The time of one "Check" in the real program, from the click to its status line, against
-// WinINet's own fetch of the same page made here (open, request, read, close): the median of 20
-// of each, taken in turns. The page is the one at the address given, best one served by another
-// process, as the real time page is (scripts/lib/timepage.sh serves it from nginx), else one
-// served here. Run under Wine (scripts/lib/wine-env.sh):
+// WinINet's own fetch of the same page made here (open, request, read, close), and against a
+// message that the window only answers: the median of 20 of each, taken in turns. The page is
+// the one at the address given, best one served by another process, as the real time page is
+// (scripts/lib/timepage.sh serves it from nginx), else one served here. Run under Wine
+// (scripts/lib/wine-env.sh):
 //   wine build/win32/tests/e2e/check_bench.exe [http://127.0.0.1:PORT/cgi-bin/timer.pl]
 #include <windows.h>
 #include <wininet.h>
@@ -43,6 +44,15 @@ double OneCheck(HWND window) {
     return Since(start);
 }
 
+// A message that the window only answers, sent the same way: what the click's own trip to the
+// program and back costs, in the Check's time though not of its doing.
+double OneRoundTrip(HWND window) {
+    const auto start = Clock::now();
+    DWORD_PTR ignored = 0;
+    ::SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, 30000, &ignored);
+    return Since(start);
+}
+
 double OneFetch(const std::string& url) {
     const auto start = Clock::now();
     HINTERNET internet =
@@ -74,15 +84,17 @@ int main(int argc, char** argv) {
     }
     OneCheck(window);  // each side warmed up once
     OneFetch(url);
-    std::vector<double> checks, fetches;
+    std::vector<double> checks, fetches, trips;
     for (int i = 0; i < kRuns; ++i) {
         checks.push_back(OneCheck(window));
         fetches.push_back(OneFetch(url));
+        trips.push_back(OneRoundTrip(window));
     }
     const std::string status = e2e::TextOf(e2e::ControlOf(window, platform::Control::lblInfo));
     std::printf("Check, click to status: median %.2f ms (\"%s\")\n", Median(checks),
                 status.c_str());
     std::printf("WinINet's own fetch:    median %.2f ms\n", Median(fetches));
+    std::printf("A message to the window: median %.2f ms\n", Median(trips));
     std::printf("ratio %.2f\n", Median(checks) / Median(fetches));
     return status == "Local time is ok" ? 0 : 1;
 }
