@@ -1,11 +1,13 @@
-// What the two page connections (WinINet's and WinHTTP's) do alike: the time left of a deadline
-// for one call, and the reading of an answer's body.
+// What the two page connections (WinINet's and WinHTTP's) do alike: the handles they hold, the
+// time left of a deadline for one call, the start of a request at its instant, and the reading
+// of an answer's body.
 #pragma once
 
 #include <windows.h>
 
 #include <algorithm>
 #include <cstdint>
+#include <optional>
 
 #include "platform/clock.h"
 #include "platform/page_connection.h"
@@ -17,6 +19,30 @@ inline DWORD TimeLeft(std::uint64_t deadline) {
     const std::uint64_t now = TickMilliseconds();
     return now < deadline ? static_cast<DWORD>(std::min<std::uint64_t>(deadline - now, kPageStepMs))
                           : 0;
+}
+
+// A connection's handles, the server's within the session (members close in reverse order, the
+// server's first), and what each request asks for.
+template <typename Handle, typename Text>
+struct ConnectionHandles {
+    Handle session;
+    Handle server;
+    Text object;
+    DWORD flags = 0;
+};
+
+// Waits for the instant a request is to go at, bounds its calls by what is left of the deadline
+// (bound(ms)), and gives its answer stamped as sent then; nothing once the deadline has passed.
+template <typename Bound>
+std::optional<PageAnswer> ReadyToSend(std::int64_t at, std::uint64_t deadline, Bound bound) {
+    WaitUntil(at);
+    const DWORD left = TimeLeft(deadline);
+    if (left == 0)
+        return std::nullopt;
+    bound(left);
+    PageAnswer answer;
+    answer.sent = PreciseSystemTime();
+    return answer;
 }
 
 // Reads the body into the answer, to its end or kPageMostBytes, and stamps its arrival; not

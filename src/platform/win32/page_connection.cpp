@@ -45,12 +45,7 @@ std::string Header(HINTERNET request, DWORD which) {
 
 }  // namespace
 
-struct PageConnection {
-    Internet session;  // closed after the server's handle: members go in reverse order
-    Internet server;
-    std::string object;
-    DWORD flags = 0;
-};
+struct PageConnection : win32::ConnectionHandles<Internet, std::string> {};
 
 void PageConnectionCloser::operator()(PageConnection* connection) const {
     delete connection;
@@ -85,19 +80,14 @@ std::optional<PageAnswer> RequestPage(PageConnection& connection, std::int64_t a
                                               connection.flags, 0));
     if (!request)
         return std::nullopt;
-    WaitUntil(at);
-    const DWORD left = win32::TimeLeft(deadline);
-    if (left == 0)
+    std::optional<PageAnswer> answer =
+        win32::ReadyToSend(at, deadline, [&](DWORD ms) { Bound(request.get(), ms); });
+    if (!answer || !::HttpSendRequestA(request.get(), nullptr, 0, nullptr, 0))
         return std::nullopt;
-    Bound(request.get(), left);
-    PageAnswer answer;
-    answer.sent = PreciseSystemTime();
-    if (!::HttpSendRequestA(request.get(), nullptr, 0, nullptr, 0))
-        return std::nullopt;
-    answer.age = Header(request.get(), HTTP_QUERY_AGE);
-    answer.date = Header(request.get(), HTTP_QUERY_DATE);
+    answer->age = Header(request.get(), HTTP_QUERY_AGE);
+    answer->date = Header(request.get(), HTTP_QUERY_DATE);
     win32::ReadBody(
-        answer, deadline,
+        *answer, deadline,
         [&](DWORD ms) { SetNumber(request.get(), INTERNET_OPTION_RECEIVE_TIMEOUT, ms); },
         [&](DWORD* come) {
             return ::InternetQueryDataAvailable(request.get(), come, 0, 0) != FALSE;

@@ -87,11 +87,7 @@ std::optional<FoundProxy> DiscoverProxy(HINTERNET session, const PageAddress& ad
 
 }  // namespace
 
-struct PageConnection {
-    Internet session;  // closed after the server's handle: members go in reverse order
-    Internet server;
-    std::wstring object;
-    DWORD flags = 0;
+struct PageConnection : win32::ConnectionHandles<Internet, std::wstring> {
     std::optional<FoundProxy> proxy;  // for every request, where it was looked up
 };
 
@@ -141,21 +137,17 @@ std::optional<PageAnswer> RequestPage(PageConnection& connection, std::int64_t a
             connection.proxy->bypass.empty() ? nullptr : connection.proxy->bypass.data()};
         ::WinHttpSetOption(request.get(), WINHTTP_OPTION_PROXY, &info, sizeof info);
     }
-    WaitUntil(at);
-    const DWORD left = win32::TimeLeft(deadline);
-    if (left == 0)
-        return std::nullopt;
-    Bound(request.get(), left);
-    PageAnswer answer;
-    answer.sent = PreciseSystemTime();
-    if (!::WinHttpSendRequest(request.get(), WINHTTP_NO_ADDITIONAL_HEADERS, 0,
+    std::optional<PageAnswer> answer =
+        win32::ReadyToSend(at, deadline, [&](DWORD ms) { Bound(request.get(), ms); });
+    if (!answer ||
+        !::WinHttpSendRequest(request.get(), WINHTTP_NO_ADDITIONAL_HEADERS, 0,
                               WINHTTP_NO_REQUEST_DATA, 0, 0, 0) ||
         !::WinHttpReceiveResponse(request.get(), nullptr))
         return std::nullopt;
-    answer.age = Header(request.get(), WINHTTP_QUERY_AGE);
-    answer.date = Header(request.get(), WINHTTP_QUERY_DATE);
+    answer->age = Header(request.get(), WINHTTP_QUERY_AGE);
+    answer->date = Header(request.get(), WINHTTP_QUERY_DATE);
     win32::ReadBody(
-        answer, deadline, [&](DWORD ms) { Bound(request.get(), ms); },
+        *answer, deadline, [&](DWORD ms) { Bound(request.get(), ms); },
         [&](DWORD* come) { return ::WinHttpQueryDataAvailable(request.get(), come) != FALSE; },
         [&](char* buffer, DWORD wanted, DWORD* got) {
             return ::WinHttpReadData(request.get(), buffer, wanted, got) != FALSE;
