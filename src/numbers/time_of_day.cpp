@@ -50,8 +50,12 @@ std::int32_t Modulo(std::int32_t a, std::int32_t b) {
 }  // namespace
 
 std::int32_t ShortWayRound(std::int32_t seconds) {
-    const std::int32_t r = Modulo(seconds, kSecondsPerDay);
-    return r > kHalfDay ? r - kSecondsPerDay : r;
+    return static_cast<std::int32_t>(ShortWayRound(std::int64_t{seconds}, kSecondsPerDay));
+}
+
+std::int64_t ShortWayRound(std::int64_t difference, std::int64_t perDay) {
+    const std::int64_t r = difference - FloorDiv(difference, perDay) * perDay;
+    return r > perDay / 2 ? r - perDay : r;
 }
 
 std::int32_t SecondsOfDay(const platform::SystemTime& time) {

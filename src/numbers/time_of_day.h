@@ -9,13 +9,15 @@
 namespace chronalign {
 
 inline constexpr std::int32_t kSecondsPerDay = 86400;
-inline constexpr std::int32_t kHalfDay = kSecondsPerDay / 2;
 
 // The seconds since midnight of an hour, minute and second.
 using platform::SecondsOf;
 
 // seconds brought into -43200 < result <= 43200 by whole days.
 std::int32_t ShortWayRound(std::int32_t seconds);
+
+// The same in any unit of which a day holds perDay: -perDay / 2 < result <= perDay / 2.
+std::int64_t ShortWayRound(std::int64_t difference, std::int64_t perDay);
 
 // The seconds since midnight of a record's time of day, milliseconds left out.
 std::int32_t SecondsOfDay(const platform::SystemTime& time);

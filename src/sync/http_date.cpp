@@ -1,10 +1,10 @@
 #include "sync/http_date.h"
 
 #include <array>
-#include <cctype>
 #include <chrono>
 #include <cstddef>
 
+#include "numbers/integer.h"
 #include "numbers/time_of_day.h"
 
 namespace chronalign {
@@ -45,7 +45,7 @@ class Reader {
             const char c = at_ < text_.size() ? text_[at_] : '\0';
             if (padded && i == 0 && c == ' ' && count > 1)
                 continue;
-            ok_ = std::isdigit(static_cast<unsigned char>(c)) != 0;
+            ok_ = IsDigit(c);
             value = value * 10 + (c - '0');
         }
         return ok_ ? value : -1;

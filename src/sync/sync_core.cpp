@@ -39,13 +39,9 @@ std::int64_t NearestSecond(std::int64_t ms) {
 
 // The clock's lead in milliseconds, the short way round, to the nearest second.
 std::int64_t LeadInSeconds(const platform::SystemTime& clock, std::int32_t serverMs) {
-    std::int32_t lead =
-        (SecondsOfDay(clock) * 1000 + clock.wMilliseconds - serverMs) % kMillisecondsPerDay;
-    if (lead > kMillisecondsPerDay / 2)
-        lead -= kMillisecondsPerDay;
-    if (lead <= -kMillisecondsPerDay / 2)
-        lead += kMillisecondsPerDay;
-    return NearestSecond(lead);
+    return NearestSecond(
+        ShortWayRound(std::int64_t{SecondsOfDay(clock)} * 1000 + clock.wMilliseconds - serverMs,
+                      kMillisecondsPerDay));
 }
 
 // The clock's lead over a page that states the whole instant, in seconds of any size: to the
@@ -142,15 +138,8 @@ std::optional<OffsetEstimate> Agreed(const std::vector<std::string>& addresses,
 // round the clock unless it holds the whole instant.
 std::int64_t LeadOver(const OffsetEstimate& agreed, std::int16_t offsetMinutes) {
     constexpr Microseconds kDay = Microseconds{kSecondsPerDay} * 1'000'000;
-    Microseconds lead = Microseconds{offsetMinutes} * 60'000'000 - agreed.offset;
-    if (!agreed.wholeInstant) {
-        lead %= kDay;
-        if (lead > kDay / 2)
-            lead -= kDay;
-        if (lead <= -kDay / 2)
-            lead += kDay;
-    }
-    return NearestSecond(lead / 1000);
+    const Microseconds lead = Microseconds{offsetMinutes} * 60'000'000 - agreed.offset;
+    return NearestSecond((agreed.wholeInstant ? lead : ShortWayRound(lead, kDay)) / 1000);
 }
 
 }  // namespace

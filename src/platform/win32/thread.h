@@ -1,4 +1,4 @@
-// Work that may block, run on a thread of its own (one kept ready between works, see
+// Work that may block, run on a thread of its own (threads are kept ready between works, see
 // worker.cpp): what the work throws is kept for the side waiting for it, and a side that stops
 // waiting gives up on the work, which then ends alone. Works given up on are
 // counted, so that they never pile up: the window's worker (window.h) and the others
