@@ -5,6 +5,8 @@
 #
 #   timepage_start FOLDER   sets TIMEPAGE_URL (and TIMEPAGE_PID); non-zero when nginx won't serve
 #   timepage_stop           ends that nginx
+#   timepage_use VALUE      writes the user's "TimePage" in the Wine prefix (wine-env.sh)
+#   timepage_forget         removes it again
 
 timepage_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 TIMEPAGE_PID=""
@@ -85,4 +87,18 @@ timepage_stop() {
     wait "$TIMEPAGE_PID" 2>/dev/null || true
     TIMEPAGE_PID=""
     TIMEPAGE_URL=""
+}
+
+# The program's settings key, as the build's identity header spells it (C escapes undone).
+timepage_settings_key() {
+    local identity=$timepage_root/build/win32/generated/base/identity.h
+    echo "HKCU\\$(sed -n 's/.*kUserSettingsKey = "\(.*\)";$/\1/p' "$identity" | sed 's/\\\\/\\/g')"
+}
+
+timepage_use() {
+    WINEDEBUG=-all wine reg add "$(timepage_settings_key)" /v TimePage /t REG_SZ /d "$1" /f >/dev/null
+}
+
+timepage_forget() {
+    WINEDEBUG=-all wine reg delete "$(timepage_settings_key)" /v TimePage /f >/dev/null 2>&1 || true
 }

@@ -6,11 +6,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdlib>
-#include <random>
 #include <set>
 #include <string>
 #include <vector>
+
+#include "test_seed.h"
 
 namespace chronalign {
 namespace {
@@ -68,13 +68,8 @@ TEST(AgreementTest, TheLargestGroupSharingAnInstantDecidesWhenItHoldsMoreThanHal
 }
 
 TEST(AgreementRandomTest, TheSweepFindsWhatEveryInstantsHoldersShow) {
-    const char* text = std::getenv("CHRONALIGN_SEED");
-    const std::uint64_t seed = text ? std::strtoull(text, nullptr, 10) : std::random_device{}();
-    SCOPED_TRACE("CHRONALIGN_SEED=" + std::to_string(seed));
-    std::mt19937_64 random(seed);
-    const auto pick = [&](Microseconds from, Microseconds to) {
-        return std::uniform_int_distribution<Microseconds>(from, to)(random);
-    };
+    testsupport::Pick pick;
+    SCOPED_TRACE(testsupport::Replay(pick.seed));
     for (int run = 0; run < 5000 && !HasFailure(); ++run) {
         // Up to nine pages, some silent, on a small scale so that intervals often meet.
         Readings readings(static_cast<std::size_t>(pick(1, 9)));

@@ -8,13 +8,12 @@
 #include <algorithm>
 #include <array>
 #include <chrono>
-#include <cstdlib>
-#include <random>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "numbers/time_of_day.h"
+#include "test_seed.h"
 
 namespace chronalign {
 namespace {
@@ -178,13 +177,8 @@ TEST(ClockOffsetTest, TheRecordIsTheClockPlusTheOffsetToTheNearestMillisecond) {
 }
 
 TEST(ClockOffsetRandomTest, TheTruthLiesWithinTheBoundAndTheBoundIsWhatTheSamplesAllow) {
-    const char* text = std::getenv("CHRONALIGN_SEED");
-    const std::uint64_t seed = text ? std::strtoull(text, nullptr, 10) : std::random_device{}();
-    SCOPED_TRACE("CHRONALIGN_SEED=" + std::to_string(seed));
-    std::mt19937_64 random(seed);
-    const auto pick = [&](Microseconds from, Microseconds to) {
-        return std::uniform_int_distribution<Microseconds>(from, to)(random);
-    };
+    testsupport::Pick pick;
+    SCOPED_TRACE(testsupport::Replay(pick.seed));
     for (int i = 0; i < 2000 && !HasFailure(); ++i) {
         // Up to eleven hours either way, the fraction often at an edge of the second; the
         // measure often near midnight; the first request opens the connection.

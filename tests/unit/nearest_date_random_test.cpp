@@ -7,21 +7,15 @@
 #include <array>
 #include <chrono>
 #include <cstdint>
-#include <cstdlib>
 #include <random>
 
 #include "numbers/time_of_day.h"
+#include "test_seed.h"
 
 namespace chronalign {
 namespace {
 
 using namespace std::chrono;
-
-std::uint64_t Seed() {
-    if (const char* text = std::getenv("CHRONALIGN_SEED"))
-        return std::strtoull(text, nullptr, 10);
-    return std::random_device{}();
-}
 
 // A day that is often at the edge of a month or a year, in February, and in a year whose
 // leap rule has an exception (a century, a fourth century).
@@ -61,8 +55,8 @@ platform::SystemTime Record(sys_days d, int secondOfDay, int milliseconds) {
 }
 
 TEST(NearestDateRandomTest, TheNewTimeIsTheNearestInstantWithThatTimeOfDay) {
-    const std::uint64_t seed = Seed();
-    SCOPED_TRACE("CHRONALIGN_SEED=" + std::to_string(seed));
+    const std::uint64_t seed = testsupport::TestSeed();
+    SCOPED_TRACE(testsupport::Replay(seed));
     std::mt19937_64 random(seed);
     for (int i = 0; i < 20000; ++i) {
         const sys_days day{RandomDay(random)};

@@ -33,9 +33,8 @@ done
 
 cd "$root"
 . scripts/lib/wine-env.sh
+. scripts/lib/timepage.sh
 . scripts/lib/htpdate.sh
-identity=build/win32/generated/base/identity.h
-settings="HKCU\\$(sed -n 's/.*kUserSettingsKey = "\(.*\)";$/\1/p' "$identity" | sed 's/\\\\/\\/g')"
 work=$root/build/accuracy
 mkdir -p "$work"
 server=""
@@ -46,7 +45,7 @@ stop_page() {
 }
 finish() {
     stop_page
-    WINEDEBUG=-all wine reg delete "$settings" /v TimePage /f >/dev/null 2>&1 || true
+    timepage_forget
     [ "$own" -eq 1 ] && wine_env_stop
     return 0
 }
@@ -66,7 +65,7 @@ serve_page() {
         sleep 0.05
     done
     PAGE="http://127.0.0.1:$(cat "$work/port")/cgi-bin/timer.pl"
-    WINEDEBUG=-all wine reg add "$settings" /v TimePage /t REG_SZ /d "$PAGE" /f >/dev/null
+    timepage_use "$PAGE"
 }
 
 requests_so_far() {

@@ -23,8 +23,7 @@ done
 
 cd "$root"
 . scripts/lib/wine-env.sh
-identity=build/win32/generated/base/identity.h
-settings="HKCU\\$(sed -n 's/.*kUserSettingsKey = "\(.*\)";$/\1/p' "$identity" | sed 's/\\\\/\\/g')"
+. scripts/lib/timepage.sh
 work=$root/build/agreement
 mkdir -p "$work"
 servers=()
@@ -36,7 +35,7 @@ stop_pages() {
 }
 finish() {
     stop_pages
-    WINEDEBUG=-all wine reg delete "$settings" /v TimePage /f >/dev/null 2>&1 || true
+    timepage_forget
     [ "$own" -eq 1 ] && wine_env_stop
     return 0
 }
@@ -65,7 +64,7 @@ serve_pages() {
         for _ in $(seq 1 100); do [ -s "$work/port$i" ] && break; sleep 0.05; done
         list="$list http://127.0.0.1:$(cat "$work/port$i")/cgi-bin/timer.pl"
     done
-    WINEDEBUG=-all wine reg add "$settings" /v TimePage /t REG_SZ /d "${list# }" /f >/dev/null
+    timepage_use "${list# }"
 }
 
 # One "Synchronize": STATUS, TOOK (ms) and N (the difference Wine refused, empty for none).
